@@ -1,0 +1,55 @@
+#pragma once
+// The link as the command line uses it: one device, received packets handed to
+// a callback, link trouble reported on stderr in the tool's words.
+#include "link/frame_codec.h"
+
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace vm {
+class SerialPortDirectory;
+class UsbThread;
+namespace sim { class SimPty; }
+} // namespace vm
+
+namespace vm::cli {
+
+struct Target {
+    std::string port;        // --port PATH
+    std::string description; // --device DESCRIPTION
+    bool sim = false;        // --sim
+};
+
+inline constexpr const char* kSimDescription = "Voltmast Simulator";
+
+class CliLink : public QObject {
+    Q_OBJECT
+public:
+    CliLink();
+    ~CliLink() override;
+
+    // Device descriptions, including --port and --sim entries once open()/prepare() ran.
+    QStringList devices() const;
+    // Registers --port / starts --sim; false with a reason when that fails.
+    bool prepare(const Target& target, std::string* error);
+    // Opens the target (or the first device listed when none was named).
+    bool open(const Target& target, std::string* error);
+
+    UsbThread& link() { return *link_; }
+    void send(const LinkPacket& packet);
+    std::function<void(const LinkPacket&)> onPacket;  // packets with a good checksum
+    long long packetsReceived() const { return received_; }
+    long long checksumErrors() const { return checksumErrors_; }
+
+private:
+    SerialPortDirectory* directory_ = nullptr; // owned by link_
+    std::unique_ptr<sim::SimPty> sim_;
+    std::unique_ptr<UsbThread> link_;
+    FrameAssembler assembler_;
+    long long received_ = 0;
+    long long checksumErrors_ = 0;
+};
+
+} // namespace vm::cli

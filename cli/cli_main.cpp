@@ -1,0 +1,127 @@
+// voltmast-cli: the tool's link and commands without windows, for scripts and
+// production lines.
+#include "cli/cli_link.h"
+#include "cli/packet_text.h"
+#include "link/usb_thread.h"
+
+#include <CLI/CLI.hpp>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <csignal>
+#include <iostream>
+#include <unistd.h>
+
+using namespace vm;
+using namespace vm::cli;
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    const char c = 1;
+    [[maybe_unused]] auto n = ::write(signalPipe[1], &c, 1);
+}
+
+// Ends the event loop cleanly on Ctrl+C so a simulated unit leaves nothing behind.
+void quitOnSignals(QCoreApplication& app) {
+    if (::pipe(signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QCoreApplication::exit(130); });
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+}
+
+int runFor(int ms) {
+    if (ms >= 0) QTimer::singleShot(ms, [] { QCoreApplication::exit(0); });
+    return QCoreApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    quitOnSignals(app);
+
+    CLI::App cli{"Voltmast Tool command line"};
+    cli.require_subcommand(1);
+    Target target;
+    auto* portOpt = cli.add_option("--port", target.port, "Serial device node to use");
+    auto* deviceOpt = cli.add_option("--device", target.description, "Adapter to use, by its description");
+    auto* simOpt = cli.add_flag("--sim", target.sim, "Start a simulated unit and use it");
+    portOpt->excludes(deviceOpt)->excludes(simOpt);
+    deviceOpt->excludes(simOpt);
+
+    auto* list = cli.add_subcommand("list", "List the attached adapters by description");
+
+    int group = 0, command = 0, waitMs = 500;
+    std::vector<std::string> byteTexts;
+    auto* send = cli.add_subcommand("send", "Send one packet and print what comes back");
+    send->add_option("GROUP", group, "Command group (0 or 1)")->required()->check(CLI::Range(0, 255));
+    send->add_option("COMMAND", command, "Command code")->required()->check(CLI::Range(0, 255));
+    send->add_option("BYTE", byteTexts, "Payload bytes, decimal or 0x hex");
+    send->add_option("--wait", waitMs, "Milliseconds to listen for answers")->check(CLI::Range(0, 3600000));
+
+    double seconds = -1;
+    auto* monitor = cli.add_subcommand("monitor", "Print every packet that arrives");
+    monitor->add_option("--seconds", seconds, "Stop after this many seconds")->check(CLI::Range(0.0, 1e7));
+
+    try {
+        cli.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return cli.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return cli.exit(e);
+    } catch (const CLI::ParseError& e) {
+        cli.exit(e);
+        return 2;
+    }
+
+    std::vector<std::uint8_t> payload;
+    for (const std::string& t : byteTexts) {
+        const auto b = ParseByte(t);
+        if (!b) {
+            std::cerr << "not a byte: " << t << " (use 0..255 or 0x00..0xFF)" << std::endl;
+            return 2;
+        }
+        payload.push_back(*b);
+    }
+    if (payload.size() > 150) {
+        std::cerr << "too many payload bytes (at most 150)" << std::endl;
+        return 2;
+    }
+
+    CliLink link;
+    std::string error;
+    if (*list) {
+        if (!link.prepare(target, &error)) {
+            std::cerr << error << std::endl;
+            return 1;
+        }
+        for (const QString& d : link.devices()) std::cout << d.toStdString() << '\n';
+        return 0;
+    }
+    if (!link.open(target, &error)) {
+        std::cerr << error << std::endl;
+        return 1;
+    }
+    link.onPacket = [](const LinkPacket& p) { std::cout << FormatPacket(p) << std::endl; };
+
+    if (*send) {
+        link.send(LinkPacket::make(static_cast<std::uint8_t>(group), static_cast<std::uint8_t>(command),
+                                   payload.data(), static_cast<int>(payload.size())));
+        const int rc = runFor(waitMs);
+        if (rc != 0) return rc;
+        if (link.packetsReceived() == 0) {
+            std::cerr << "no answer from the unit within " << waitMs << " ms" << std::endl;
+            return 1;
+        }
+        return 0;
+    }
+    if (*monitor) {
+        const int rc = runFor(seconds < 0 ? -1 : static_cast<int>(seconds * 1000));
+        return rc == 130 ? 0 : rc;
+    }
+    return 2;
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The half of the link that lives on the worker thread and owns the port.
+#include "link/tx_queue.h"
+
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+#include <QTimer>
+#include <memory>
+
+namespace vm {
+
+class UsbThread;
+
+class LinkWorker : public QObject {
+    Q_OBJECT
+public:
+    explicit LinkWorker(UsbThread* owner) : owner_(owner) {}
+
+    // All of these run on the worker thread.
+    void init();
+    bool open(const QString& description);
+    void close();
+    void shutdown();
+    void kicked();
+    QString description() const { return description_; }
+    QString lastError() const { return lastError_; }
+
+Q_SIGNALS:
+    void received(const QByteArray& bytes);
+    void lost();
+    void reopened();
+
+private:
+    bool openPort(const QString& description);
+    void closePort();
+    void pump();
+    void onReadyRead();
+    void onBytesWritten();
+    void onError(QSerialPort::SerialPortError error);
+    void onLost();
+    void reconnectTick();
+
+    UsbThread* owner_;
+    std::unique_ptr<QSerialPort> port_;
+    std::unique_ptr<QTimer> reconnectTimer_;
+    std::unique_ptr<QTimer> retryTimer_;
+    QString description_;
+    QString lastError_;
+    bool writing_ = false;     // a frame is on its way out
+    bool lossPending_ = false; // the first read error was seen; close follows
+};
+
+} // namespace vm

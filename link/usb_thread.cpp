@@ -1,0 +1,264 @@
+#include "link/usb_thread.h"
+
+#include "link/device_directory.h"
+#include "link/link_worker.h"
+#include "link/traffic_log.h"
+
+#include <QMutexLocker>
+
+namespace vm {
+
+// ---- worker side ---------------------------------------------------------
+
+void LinkWorker::init() {
+    reconnectTimer_ = std::make_unique<QTimer>();
+    reconnectTimer_->setInterval(UsbThread::kReconnectMs);
+    connect(reconnectTimer_.get(), &QTimer::timeout, this, &LinkWorker::reconnectTick);
+    retryTimer_ = std::make_unique<QTimer>();
+    retryTimer_->setSingleShot(true);
+    retryTimer_->setInterval(5);
+    connect(retryTimer_.get(), &QTimer::timeout, this, &LinkWorker::pump);
+}
+
+bool LinkWorker::openPort(const QString& description) {
+    const QString path = owner_->directory_->portFor(description);
+    if (path.isEmpty()) {
+        lastError_ = QStringLiteral("device \"%1\" is not attached").arg(description);
+        return false;
+    }
+    // A tty is opened exclusively: let go of the old one first.
+    closePort();
+    auto port = std::make_unique<QSerialPort>();
+    port->setPortName(path);
+    if (!port->open(QIODevice::ReadWrite)) {
+        lastError_ = QStringLiteral("%1: %2").arg(path, port->errorString());
+        return false;
+    }
+    port->setBaudRate(38400);
+    port->setDataBits(QSerialPort::Data8);
+    port->setParity(QSerialPort::NoParity);
+    port->setStopBits(QSerialPort::OneStop);
+    port->setFlowControl(QSerialPort::NoFlowControl);
+    port->clear();
+    connect(port.get(), &QSerialPort::readyRead, this, &LinkWorker::onReadyRead);
+    connect(port.get(), &QSerialPort::bytesWritten, this, &LinkWorker::onBytesWritten);
+    connect(port.get(), &QSerialPort::errorOccurred, this, &LinkWorker::onError);
+    port_ = std::move(port);
+    description_ = description;
+    writing_ = false;
+    lossPending_ = false;
+    lastError_.clear();
+    return true;
+}
+
+void LinkWorker::closePort() {
+    if (!port_) return;
+    port_->disconnect(this);
+    port_->close();
+    // Deleted later: we may be inside one of its signals.
+    port_.release()->deleteLater();
+    writing_ = false;
+}
+
+bool LinkWorker::open(const QString& description) {
+    const bool hadPort = port_ != nullptr;
+    if (!openPort(description)) {
+        if (hadPort && !port_) owner_->state_ = LinkState::Closed;
+        return false;
+    }
+    reconnectTimer_->stop();
+    owner_->state_ = LinkState::Open;
+    pump();
+    return true;
+}
+
+void LinkWorker::close() {
+    owner_->state_ = LinkState::Closed;
+    reconnectTimer_->stop();
+    retryTimer_->stop();
+    closePort();
+    description_.clear();
+}
+
+void LinkWorker::shutdown() {
+    close();
+    reconnectTimer_.reset();
+    retryTimer_.reset();
+}
+
+void LinkWorker::kicked() {
+    owner_->kickPending_ = false;
+    pump();
+}
+
+void LinkWorker::pump() {
+    if (owner_->state_ != LinkState::Open || writing_ || !port_ || lossPending_) return;
+    TxQueue::Frame frame;
+    {
+        QMutexLocker lock(&owner_->queueLock_);
+        if (!owner_->queue_.oldest(frame)) return;
+    }
+    const qint64 n = port_->write(reinterpret_cast<const char*>(frame.bytes.data()), frame.length);
+    if (n == frame.length) {
+        QMutexLocker lock(&owner_->queueLock_);
+        owner_->queue_.release(frame.ticket);
+        writing_ = true;
+        return;
+    }
+    // The port refused it: the frame stays queued and is tried again shortly.
+    lastError_ = port_->errorString();
+    retryTimer_->start();
+}
+
+void LinkWorker::onBytesWritten() {
+    if (!port_ || port_->bytesToWrite() > 0) return;
+    writing_ = false;
+    pump();
+}
+
+void LinkWorker::onReadyRead() {
+    if (!port_) return;
+    const QByteArray bytes = port_->readAll();
+    if (!bytes.isEmpty()) Q_EMIT received(bytes);
+}
+
+void LinkWorker::onError(QSerialPort::SerialPortError error) {
+    if (error == QSerialPort::NoError || !port_) return;
+    if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError) {
+        // A hung-up port keeps reporting this; close once, outside the signal.
+        if (lossPending_) return;
+        lossPending_ = true;
+        lastError_ = port_->errorString();
+        QMetaObject::invokeMethod(this, &LinkWorker::onLost, Qt::QueuedConnection);
+        return;
+    }
+    lastError_ = port_->errorString();
+    port_->clearError();
+    if (error == QSerialPort::WriteError) {
+        writing_ = false;
+        retryTimer_->start();
+    }
+}
+
+void LinkWorker::onLost() {
+    if (owner_->state_ != LinkState::Open) return;
+    closePort();
+    owner_->state_ = LinkState::Reconnecting;
+    Q_EMIT lost();
+    reconnectTimer_->start();
+}
+
+void LinkWorker::reconnectTick() {
+    if (owner_->state_ != LinkState::Reconnecting) {
+        reconnectTimer_->stop();
+        return;
+    }
+    if (!openPort(description_)) return;
+    reconnectTimer_->stop();
+    owner_->state_ = LinkState::Open;
+    Q_EMIT reopened();
+    pump();
+}
+
+// ---- owner side ------------------------------------------------------------
+
+UsbThread::UsbThread(std::unique_ptr<DeviceDirectory> directory, TrafficLog* log, QObject* parent)
+    : QObject(parent), directory_(std::move(directory)), log_(log) {
+    worker_ = new LinkWorker(this); // deleted in the destructor, after the thread ends
+    worker_->moveToThread(&thread_);
+    connect(worker_, &LinkWorker::received, this, &UsbThread::handOff);
+    connect(worker_, &LinkWorker::lost, this, &UsbThread::deviceLost);
+    connect(worker_, &LinkWorker::reopened, this, &UsbThread::deviceReopened);
+    thread_.setObjectName(QStringLiteral("UsbThread"));
+    thread_.start(QThread::HighPriority);
+    QMetaObject::invokeMethod(worker_, &LinkWorker::init, Qt::BlockingQueuedConnection);
+}
+
+UsbThread::~UsbThread() {
+    QMetaObject::invokeMethod(worker_, &LinkWorker::shutdown, Qt::BlockingQueuedConnection);
+    thread_.quit();
+    thread_.wait();
+    delete worker_;
+}
+
+QStringList UsbThread::EnumerateDevices() const { return directory_->descriptions(); }
+
+bool UsbThread::Open(const QString& description) {
+    bool ok = false;
+    QMetaObject::invokeMethod(
+        worker_, [&] { ok = worker_->open(description); }, Qt::BlockingQueuedConnection);
+    return ok;
+}
+
+void UsbThread::Close() {
+    QMetaObject::invokeMethod(worker_, &LinkWorker::close, Qt::BlockingQueuedConnection);
+}
+
+bool UsbThread::SetRoute(RxRoute route) {
+    route_ = route;
+    return state_ == LinkState::Open;
+}
+
+QString UsbThread::description() const {
+    QString d;
+    QMetaObject::invokeMethod(
+        worker_, [&] { d = worker_->description(); }, Qt::BlockingQueuedConnection);
+    return d;
+}
+
+QString UsbThread::lastError() const {
+    QString e;
+    QMetaObject::invokeMethod(
+        worker_, [&] { e = worker_->lastError(); }, Qt::BlockingQueuedConnection);
+    return e;
+}
+
+int UsbThread::pendingFrames() const {
+    QMutexLocker lock(&queueLock_);
+    return queue_.pending();
+}
+
+void UsbThread::Enqueue(const std::uint8_t* frame, int length) {
+    if (length <= 0) return;
+    length = std::min(length, TxQueue::kSlotBytes);
+    {
+        QMutexLocker lock(&queueLock_);
+        queue_.push(frame, length);
+    }
+    lastFrame_.length = length;
+    std::copy(frame, frame + length, lastFrame_.bytes.begin());
+    lastFrameValid_ = true;
+
+    if (log_ && !log_->offline()) {
+        QString text = QStringLiteral("-> Tx;add to Tx buffer: ");
+        text.reserve(text.size() + length * 4);
+        for (int i = 0; i < length; ++i) {
+            text += QLatin1Char(' ');
+            text += QString::number(frame[i]);
+        }
+        log_->LogLine(text, kColourTxTrace);
+    }
+    kickWriter();
+}
+
+void UsbThread::ResendLast() {
+    if (!lastFrameValid_) return;
+    const TxQueue::Frame copy = lastFrame_;
+    Enqueue(copy.bytes.data(), copy.length);
+    lastFrameValid_ = false;
+}
+
+void UsbThread::kickWriter() {
+    if (kickPending_.exchange(true)) return;
+    QMetaObject::invokeMethod(worker_, &LinkWorker::kicked, Qt::QueuedConnection);
+}
+
+void UsbThread::handOff(const QByteArray& bytes) {
+    switch (route_.load()) {
+    case 0: Q_EMIT bytesReceived(bytes); break;
+    case 1: Q_EMIT rawBytesReceived(bytes); break;
+    default: break; // dropped
+    }
+}
+
+} // namespace vm
