@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The command line end to end against simulated units: output, exit status, link notices.
+# Usage: cli_test.sh CLI SIM
+set -u
+CLI="$1"
+SIM="$2"
+fails=0
+check() { # description, condition result
+    if [ "$2" -eq 0 ]; then echo "ok   $1"; else echo "FAIL $1"; fails=$((fails + 1)); fi
+}
+tmp="$(mktemp -d)"
+trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$tmp"' EXIT
+
+out="$("$CLI" --sim send 1 6)"; rc=$?
+[ $rc -eq 0 ] && [[ "$out" == "1 135 38 2E 31 32 00"* ]]; check "send 1 6 prints the STATUS answer" $?
+
+out="$("$CLI" --sim send 0 48 1 0x02 0xC0 --wait 300)"; rc=$?
+[ $rc -eq 0 ] && [ "$out" = "0 128 01 02 C0" ]; check "ping is echoed, escapes survive" $?
+
+"$CLI" --sim send 1 250 --wait 100 >"$tmp/out" 2>"$tmp/err"; rc=$?
+[ $rc -eq 1 ] && [ ! -s "$tmp/out" ] && grep -q "no answer" "$tmp/err"; check "no answer exits 1" $?
+
+"$CLI" --sim send 1 256 >/dev/null 2>&1; check "command out of range exits 2" $(( $? == 2 ? 0 : 1 ))
+"$CLI" --sim send 1 6 0x1FF >/dev/null 2>&1; check "bad byte exits 2" $(( $? == 2 ? 0 : 1 ))
+"$CLI" --sim --port /dev/null list >/dev/null 2>&1; check "two devices exit 2" $(( $? == 2 ? 0 : 1 ))
+"$CLI" >/dev/null 2>&1; check "no command exits 2" $(( $? == 2 ? 0 : 1 ))
+
+"$CLI" --port "$tmp/none" send 1 6 >/dev/null 2>"$tmp/err"; rc=$?
+[ $rc -eq 1 ] && [ -s "$tmp/err" ]; check "missing device exits 1 with a reason" $?
+
+out="$("$CLI" --sim list)"
+[ "$out" = "Voltmast Simulator" ]; check "list shows the simulated unit" $?
+
+# A unit that corrupts every answer: the checksum line goes to stderr, nothing to stdout.
+"$SIM" --corrupt-every 1 --no-pacing >"$tmp/sim1" 2>/dev/null &
+for _ in $(seq 50); do [ -s "$tmp/sim1" ] && break; sleep 0.05; done
+port="$(head -n1 "$tmp/sim1")"
+"$CLI" --port "$port" send 1 6 --wait 300 >"$tmp/out" 2>"$tmp/err"
+[ ! -s "$tmp/out" ] && grep -q "^Checksum error  " "$tmp/err"; check "bad checksum reported on stderr" $?
+kill %1; wait %1 2>/dev/null
+
+# Unplug and replug while monitoring.
+"$SIM" --disconnect-after 200 --disconnect-for 300 >"$tmp/sim2" 2>/dev/null &
+for _ in $(seq 50); do [ -s "$tmp/sim2" ] && break; sleep 0.05; done
+port="$(head -n1 "$tmp/sim2")"
+"$CLI" --port "$port" monitor --seconds 1 >/dev/null 2>"$tmp/err"; rc=$?
+[ $rc -eq 0 ] && [ "$(cat "$tmp/err")" = "$(printf 'USB DISCONNECTED\nUSB CONNECTED')" ]
+check "monitor reports the loss and the return once each" $?
+
+echo "$(( 11 - fails )) passed, $fails failed"
+[ $fails -eq 0 ]
