@@ -1,0 +1,135 @@
+// voltmast-tool: start-up of the service and configuration program.
+#include "app/app_settings.h"
+#include "app/main_window.h"
+#include "app/window_title.h"
+#include "link/device_directory.h"
+#include "link/log_form.h"
+#include "link/traffic_log.h"
+#include "link/usb_thread.h"
+#include "sim/sim_pty.h"
+#include "ui/qt_user_prompt.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QEventLoop>
+#include <QLabel>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
+#include <exception>
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+const QString kSimDescription = QStringLiteral("Voltmast Simulator");
+
+void ShowException(const QString& text) {
+    QMessageBox::critical(nullptr, vm::kProgramTitle, text.isEmpty() ? QStringLiteral("Unknown error") : text);
+}
+
+// An exception escaping an event handler is reported, then the program ends.
+class ToolApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            fail(QString::fromLocal8Bit(e.what()));
+        } catch (...) {
+            fail({});
+        }
+        return false;
+    }
+
+    bool failed() const { return failed_; }
+
+private:
+    void fail(const QString& text) {
+        if (failed_) return; // already on the way out
+        failed_ = true;
+        ShowException(text);
+        QCoreApplication::exit(1); // leaves every running event loop, modal ones included
+    }
+    bool failed_ = false;
+};
+
+void ShowSplash() {
+    QLabel splash(QStringLiteral("Loading..."), nullptr,
+                  Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    splash.setAlignment(Qt::AlignCenter);
+    splash.setFrameStyle(QFrame::Box | QFrame::Plain);
+    QFont font = splash.font();
+    font.setPointSize(font.pointSize() * 2);
+    splash.setFont(font);
+    splash.resize(320, 140);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        splash.move(screen->availableGeometry().center() - splash.rect().center());
+    splash.show();
+    QEventLoop wait;
+    QTimer::singleShot(1500, &wait, &QEventLoop::quit);
+    wait.exec();
+    splash.hide();
+}
+
+int Run(ToolApplication& app) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(vm::kProgramTitle);
+    parser.addHelpOption();
+    const QCommandLineOption simOption(QStringLiteral("sim"), QStringLiteral("Start a simulated unit and connect to it."));
+    const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("List a serial device node as a device."),
+                                        QStringLiteral("path"));
+    const QCommandLineOption noSplashOption(QStringLiteral("no-splash"), QStringLiteral("Start without the splash window."));
+    parser.addOptions({simOption, portOption, noSplashOption});
+    parser.process(app);
+
+    if (!parser.isSet(noSplashOption)) ShowSplash();
+
+    const QString startDirectory = QDir::currentPath();
+    auto directory = std::make_unique<vm::SerialPortDirectory>();
+    for (const QString& port : parser.values(portOption)) directory->addPort(port);
+
+    // Declared first so that it outlives the link that talks to it.
+    std::unique_ptr<vm::sim::SimPty> sim;
+    if (parser.isSet(simOption)) {
+        sim = std::make_unique<vm::sim::SimPty>();
+        std::string error;
+        if (!sim->start(&error))
+            throw std::runtime_error("Cannot start the simulated unit: " + error);
+        directory->addDevice(kSimDescription, QString::fromStdString(sim->path()));
+    }
+
+    vm::TrafficLog log;
+    vm::QtUserPrompt prompt;
+    auto link = std::make_unique<vm::UsbThread>(std::move(directory), &log);
+    vm::TLogForm logForm(log);
+    vm::TMainForm mainForm(std::move(link), log, prompt,
+                           vm::AppSettings(vm::DefaultSettingsFilePath(), startDirectory));
+    prompt.setParent(&mainForm);
+    mainForm.SetLogWindow(&logForm);
+
+    mainForm.show();
+    if (sim) QTimer::singleShot(0, &mainForm, [&mainForm] { mainForm.Connect(kSimDescription); });
+
+    if (app.failed()) return 1; // an event handler failed before the loop ran
+    const int status = app.exec();
+    return app.failed() ? 1 : status;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    ToolApplication app(argc, argv);
+    QApplication::setApplicationName(vm::kProgramTitle);
+    try {
+        return Run(app);
+    } catch (const std::exception& e) {
+        ShowException(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        ShowException({});
+    }
+    return 1;
+}

@@ -1,0 +1,172 @@
+// Construction, placement and closing of the main window.
+#include "app/main_window.h"
+
+#include "app/update_form.h"
+#include "app/user_prompt.h"
+#include "app/window_title.h"
+#include "link/traffic_log.h"
+#include "link/usb_thread.h"
+#include "pages/main_pages.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabWidget>
+
+namespace vm {
+
+TMainForm::TMainForm(std::unique_ptr<UsbThread> link, TrafficLog& log, UserPrompt& prompt,
+                     AppSettings settings, QWidget* parent)
+    : QMainWindow(parent),
+      link_(std::move(link)),
+      log_(log),
+      prompt_(prompt),
+      settings_(std::move(settings)),
+      dispatcher_(services_, &log_),
+      assembler_([this](const LinkPacket& packet) { Dispatch(packet); }) {
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(kProgramTitle);
+
+    CreatePages();
+    CreateMenu();
+    CreateStatusBar();
+    CreateKeys();
+
+    settings_.Load();
+    RestorePlacement();
+
+    UpdateForm = new TUpdateForm(prompt_, this);
+    connect(UpdateForm, &TUpdateForm::cancelRequested, this, &TMainForm::CancelTransfer);
+
+    ConnectLink();
+    CreateTimers();
+}
+
+TMainForm::~TMainForm() {
+    Timer1.stop();
+    TimerVersion.stop();
+    TimerSerial.stop();
+    // The link goes first: no bytes may arrive at a half-destroyed window.
+    if (link_) {
+        disconnect(link_.get(), nullptr, this, nullptr);
+        link_.reset();
+    }
+}
+
+void TMainForm::CreatePages() {
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    AddMainPages(*PageControl1);
+    setCentralWidget(PageControl1);
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TMainForm::PageControl1Change);
+    currentPage_ = PageControl1->currentIndex();
+}
+
+void TMainForm::PageControl1Change(int index) { currentPage_ = index; }
+
+void TMainForm::CreateStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    const int widths[2] = {200, 50};
+    for (int i = 0; i < 2; ++i) {
+        auto* panel = new QLabel(bar);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        panel->setFixedWidth(widths[i]);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        bar->addWidget(panel);
+        statusPanels_[i] = panel;
+    }
+}
+
+QString TMainForm::StatusText(int panel) const {
+    return (panel >= 0 && panel < 2) ? statusPanels_[panel]->text() : QString();
+}
+
+void TMainForm::SetStatusText(int panel, const QString& text) {
+    if (panel >= 0 && panel < 2) statusPanels_[panel]->setText(text);
+}
+
+void TMainForm::CreateTimers() {
+    Timer1.setObjectName(QStringLiteral("Timer1"));
+    Timer1.setInterval(150);
+    connect(&Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
+
+    TimerVersion.setObjectName(QStringLiteral("TimerVersion"));
+    TimerVersion.setInterval(400);
+    connect(&TimerVersion, &QTimer::timeout, this, &TMainForm::TimerVersionTimer);
+
+    TimerSerial.setObjectName(QStringLiteral("TimerSerial"));
+    TimerSerial.setInterval(400);
+    TimerSerial.setSingleShot(true);
+    connect(&TimerSerial, &QTimer::timeout, this, &TMainForm::TimerSerialTimer);
+
+    // Nothing is sent before a unit is connected, so both may run from the start.
+    Timer1.start();
+    TimerVersion.start();
+}
+
+void TMainForm::RestorePlacement() {
+    QPoint topLeft(settings_.left, settings_.top);
+    // A position left on a screen that is gone would hide the window.
+    if (!QGuiApplication::screenAt(topLeft + QPoint(40, 10)))
+        topLeft = QPoint(AppSettings::kDesignLeft, AppSettings::kDesignTop);
+    resize(settings_.width > 100 ? settings_.width : AppSettings::kDesignWidth, AppSettings::kDesignHeight);
+    move(topLeft);
+    if (settings_.initMax) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TMainForm::StorePlacement() {
+    settings_.initMax = isMaximized();
+    if (!settings_.initMax) {
+        settings_.left = x();
+        settings_.top = y();
+        settings_.width = width();
+        return;
+    }
+    // Maximized: keep the place it returns to. normalGeometry() is the client
+    // area, the stored position that of the frame.
+    const QRect normal = normalGeometry();
+    if (!normal.isValid()) return;
+    const QPoint frameOffset = geometry().topLeft() - pos();
+    settings_.left = normal.x() - frameOffset.x();
+    settings_.top = normal.y() - frameOffset.y();
+    settings_.width = normal.width();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    StorePlacement();
+    QString error;
+    if (!settings_.Save(&error))
+        prompt_.ShowMessage(QStringLiteral("Cannot save the settings file %1: %2").arg(settings_.path, error));
+    Timer1.stop();
+    event->accept();
+}
+
+void TMainForm::RebuildTitle() {
+    WindowTitleInputs in;
+    in.configFromUnit = session_.configFromUnit != 0;
+    in.unitName = UnitNameText();
+    in.configFromFile = session_.configFromFile != 0;
+    in.fileName = session_.configFileName;
+    in.currentCaption = windowTitle();
+    const QString title = BuildWindowTitle(in);
+    if (title != windowTitle()) setWindowTitle(title);
+}
+
+QString TMainForm::UnitNameText() const {
+    // The unit name edit lives on a page; until that page exists the name is empty.
+    if (const auto* edit = findChild<QWidget*>(QStringLiteral("EditBoxName")))
+        return edit->property("text").toString();
+    return {};
+}
+
+void TMainForm::CloseWaitWindow() { UpdateForm->CloseWaitWindow(); }
+
+void TMainForm::CancelTransfer() {
+    session_.transferState = 0;
+    CloseWaitWindow();
+}
+
+} // namespace vm

@@ -1,0 +1,148 @@
+#pragma once
+// The main window: notebook of configuration and status pages, main menu,
+// status bar, the timers that keep the unit talking, and the owner of the
+// link, the frame assembler and the service windows while they are open.
+#include "app/app_settings.h"
+#include "app/dispatch.h"
+#include "app/service_windows.h"
+#include "app/session_state.h"
+#include "link/frame_codec.h"
+
+#include <QDialog>
+#include <QMainWindow>
+#include <QTimer>
+#include <memory>
+#include <optional>
+#include <type_traits>
+
+class QLabel;
+class QMenu;
+class QTabWidget;
+
+namespace vm {
+
+class TrafficLog;
+class TUpdateForm;
+class UsbThread;
+class UserPrompt;
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // Service windows that need more than publishing around their modal run.
+    enum class ServiceExtra { None, Firmware, Fia };
+
+    TMainForm(std::unique_ptr<UsbThread> link, TrafficLog& log, UserPrompt& prompt, AppSettings settings,
+              QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // Link (main_window_link.cpp).
+    void Connect(const QString& description);
+    void OnDeviceLost();
+    void OnDeviceReopened();
+    void ReceiveBytes(const QByteArray& bytes);
+    void Dispatch(const LinkPacket& packet);
+
+    // Menu and keys (main_window_menu.cpp).
+    void MenuOpenClick();
+    void MenuSaveClick();
+    void BtnLoadClick();   // Read, F8
+    void BtnUploadClick(); // Upload, F9
+    void MenuDefaultClick();
+    void MenuExitClick();
+    void MenuUSBClick();
+    void MenuFirmwareClick();
+    void MenuFIAClick();
+    void MenuSystemSetupClick();
+    void MenuCalibrationClick();
+    void MenuPingTestClick();
+    void MenuRuntimeErrorClick();
+    void MenuEepromClick();
+    void MenuAboutClick();
+    void ShowServiceMenu();
+    void ShowLogWindow();
+    // The traffic log window, shown by Ctrl+Shift+L; owned elsewhere.
+    void SetLogWindow(QWidget* window) { logWindow_ = window; }
+
+    // Timers.
+    void Timer1Timer();       // live poll, 150 ms
+    void TimerVersionTimer(); // keep-alive, 400 ms
+    void TimerSerialTimer();  // read after connect, 400 ms once
+    QTimer& timer1() { return Timer1; }
+    QTimer& timerVersion() { return TimerVersion; }
+    QTimer& timerSerial() { return TimerSerial; }
+
+    // Wait window.
+    TUpdateForm& waitWindow() { return *UpdateForm; }
+    void CloseWaitWindow();
+    void CancelTransfer();
+
+    // Runs a service window modally: published to the dispatcher while it is
+    // shown (when it has a slot and receives packets), with the extra steps
+    // the firmware and FIA windows need. Returns the dialog's result.
+    int RunServiceWindow(QDialog& dialog, PacketReceiver* receiver, std::optional<ServiceSlot> slot,
+                         ServiceExtra extra = ServiceExtra::None);
+    // Creates the window, runs it as above and destroys it.
+    template <class Form, class... Args>
+    int ShowServiceWindow(std::optional<ServiceSlot> slot, ServiceExtra extra, Args&&... args) {
+        auto form = std::make_unique<Form>(std::forward<Args>(args)...);
+        PacketReceiver* receiver = nullptr;
+        if constexpr (std::is_base_of_v<PacketReceiver, Form>) receiver = form.get();
+        return RunServiceWindow(*form, receiver, slot, extra);
+    }
+
+    SessionState& session() { return session_; }
+    ServiceWindows& services() { return services_; }
+    UsbThread& link() { return *link_; }
+    TrafficLog& trafficLog() { return log_; }
+    UserPrompt& prompt() { return prompt_; }
+    const AppSettings& settings() const { return settings_; }
+    QString configDirectory() const { return settings_.configPath; }
+    void setConfigDirectory(const QString& dir) { settings_.configPath = dir; }
+    int currentPage() const { return currentPage_; }
+    QString StatusText(int panel) const;
+    void RebuildTitle();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Construction (main_window.cpp).
+    void CreatePages();
+    void CreateMenu();
+    void CreateStatusBar();
+    void CreateKeys();
+    void CreateTimers();
+    void ConnectLink();
+    void RestorePlacement();
+    void StorePlacement();
+    void PageControl1Change(int index);
+
+    void SetStatusText(int panel, const QString& text);
+    // Blanks the live status display (no data from the unit).
+    void ResetLiveDisplay();
+    // Reports and returns false when no unit can be talked to.
+    bool CheckConnected();
+    QString UnitNameText() const;
+
+    std::unique_ptr<UsbThread> link_;
+    TrafficLog& log_;
+    UserPrompt& prompt_;
+    AppSettings settings_;
+    SessionState session_;
+    ServiceWindows services_;
+    ReceiveDispatcher dispatcher_;
+    FrameAssembler assembler_;
+
+    QTabWidget* PageControl1 = nullptr;
+    QMenu* MenuSvc = nullptr;
+    QLabel* statusPanels_[2] = {};
+    TUpdateForm* UpdateForm = nullptr;
+    QWidget* logWindow_ = nullptr;
+    QTimer Timer1;
+    QTimer TimerVersion;
+    QTimer TimerSerial;
+    int currentPage_ = kPageGeneral;
+};
+
+} // namespace vm

@@ -1,0 +1,123 @@
+// The main menu, the keys the main window takes before its controls, and the
+// menu handlers.
+#include "app/main_window.h"
+
+#include "app/user_prompt.h"
+
+#include <QAction>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <QShortcut>
+
+namespace vm {
+namespace {
+
+struct MenuDef {
+    const char* objectName;
+    const char* caption;
+};
+
+struct EntryDef {
+    int menu; // index into kMenus
+    const char* objectName;
+    const char* caption;
+    const char* hint;
+    void (TMainForm::*handler)();
+};
+
+constexpr int kSvcMenu = 3;
+
+constexpr MenuDef kMenus[] = {
+    {"MenuFile", "&File"},
+    {"MenuConnection", "&Connection"},
+    {"MenuTools", "Tools"},
+    {"MenuSvc", "Svc"},
+    {"MenuHelp", "&Help"},
+};
+
+// Captions as the users know them, odd spacing included.
+const EntryDef kEntries[] = {
+    {0, "MenuOpen", "&Open", nullptr, &TMainForm::MenuOpenClick},
+    {0, "MenuSave", "Save", nullptr, &TMainForm::MenuSaveClick},
+    {0, "MenuRead", "Read               F8", "Read data from Voltmast", &TMainForm::BtnLoadClick},
+    {0, "MenuUpload", "Upload            F9", "Upload data to Voltmast", &TMainForm::BtnUploadClick},
+    {0, "MenuDefault", "Default settings", nullptr, &TMainForm::MenuDefaultClick},
+    {0, "MenuExit", "&Exit", nullptr, &TMainForm::MenuExitClick},
+    {1, "MenuUSB", "&USB", nullptr, &TMainForm::MenuUSBClick},
+    {2, "MenuFirmware", "Firmware", nullptr, &TMainForm::MenuFirmwareClick},
+    {2, "MenuFIA", "FIA ", nullptr, &TMainForm::MenuFIAClick},
+    {3, "MenuSystemSetup", "System setup", nullptr, &TMainForm::MenuSystemSetupClick},
+    {3, "MenuCalibration", "Calibration", nullptr, &TMainForm::MenuCalibrationClick},
+    {3, "MenuPingTest", "Ping Test", nullptr, &TMainForm::MenuPingTestClick},
+    {3, "MenuRuntimeError", "Runtime error", nullptr, &TMainForm::MenuRuntimeErrorClick},
+    {3, "MenuEeprom", "Eeprom", nullptr, &TMainForm::MenuEepromClick},
+    {4, "MenuAbout", "&About..", nullptr, &TMainForm::MenuAboutClick},
+};
+
+} // namespace
+
+void TMainForm::CreateMenu() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    QMenu* menus[std::size(kMenus)] = {};
+    for (std::size_t i = 0; i < std::size(kMenus); ++i) {
+        menus[i] = bar->addMenu(QString::fromLatin1(kMenus[i].caption));
+        menus[i]->setObjectName(QString::fromLatin1(kMenus[i].objectName));
+    }
+    for (const EntryDef& entry : kEntries) {
+        QAction* action = menus[entry.menu]->addAction(QString::fromLatin1(entry.caption));
+        action->setObjectName(QString::fromLatin1(entry.objectName));
+        if (entry.hint) action->setStatusTip(QString::fromLatin1(entry.hint));
+        connect(action, &QAction::triggered, this, entry.handler);
+    }
+    MenuSvc = menus[kSvcMenu];
+    MenuSvc->menuAction()->setVisible(false); // unlocked from the About window
+}
+
+void TMainForm::CreateKeys() {
+    // Window-wide shortcuts reach the main window before any focused control.
+    auto bind = [this](const QKeySequence& keys, void (TMainForm::*handler)()) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, handler);
+    };
+    bind(QKeySequence(Qt::Key_F8), &TMainForm::BtnLoadClick);
+    bind(QKeySequence(Qt::Key_F9), &TMainForm::BtnUploadClick);
+    bind(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L), &TMainForm::ShowLogWindow);
+}
+
+void TMainForm::ShowServiceMenu() { MenuSvc->menuAction()->setVisible(true); }
+
+void TMainForm::ShowLogWindow() {
+    if (!logWindow_) return;
+    logWindow_->show();
+    logWindow_->raise();
+    logWindow_->activateWindow();
+}
+
+bool TMainForm::CheckConnected() {
+    if (session_.connected && !session_.firmwareUpdate) return true;
+    prompt_.ShowMessage(QStringLiteral("Is not connected to target, please connect USB"));
+    return false;
+}
+
+// Read and Upload: the transfer itself follows the version check.
+void TMainForm::BtnLoadClick() {
+    if (!CheckConnected()) return;
+}
+
+void TMainForm::BtnUploadClick() {
+    if (!CheckConnected()) return;
+}
+
+void TMainForm::MenuExitClick() { close(); }
+
+// Windows and commands that arrive with their own parts of the program.
+void TMainForm::MenuOpenClick() {}
+void TMainForm::MenuSaveClick() {}
+void TMainForm::MenuDefaultClick() {}
+void TMainForm::MenuUSBClick() {}
+void TMainForm::MenuAboutClick() {}
+
+} // namespace vm

@@ -1,0 +1,65 @@
+#include "sim/sim_unit.h"
+
+namespace vm::sim {
+
+SimUnit::SimUnit(SimOptions options, SimClock clock)
+    : options_(std::move(options)), assembler_([this](const LinkPacket& p) { onPacket(p); }) {
+    state_.version = options_.version;
+    state_.clock = clock ? std::move(clock) : SimClock([] { return std::chrono::steady_clock::now(); });
+    state_.poweredUp = state_.clock();
+    AddAllHandlers(handlers_);
+}
+
+std::vector<SimFrame> SimUnit::feed(const std::uint8_t* data, std::size_t count) {
+    pending_.clear();
+    for (std::size_t i = 0; i < count; ++i) assembler_.PutByte(data[i]);
+    return std::move(pending_);
+}
+
+void SimUnit::resetLink() {
+    assembler_ = FrameAssembler([this](const LinkPacket& p) { onPacket(p); });
+}
+
+namespace {
+
+bool Escaped(std::uint8_t b) { return b == SLIP_END || b == SLIP_ESC; }
+
+// Flips one bit of the last byte that is sent unescaped (never the length byte),
+// so the checksum fails while the framing and the encoded length stay as they were.
+void Corrupt(LinkPacket& packet) {
+    for (int pos = packet.size - 1; pos >= 0; --pos) {
+        if (pos == 1) continue;
+        std::uint8_t& b = packet.bytes[static_cast<std::size_t>(pos)];
+        if (Escaped(b)) continue;
+        b ^= Escaped(static_cast<std::uint8_t>(b ^ 0x01)) ? 0x02 : 0x01;
+        return;
+    }
+}
+
+} // namespace
+
+void SimUnit::onPacket(const LinkPacket& packet) {
+    if (silent_) return;
+    if (!packet.checksumOk()) {
+        sendReply(MakeResendRequest());
+        return;
+    }
+    const SimHandler* handler = handlers_.find(packet.group(), packet.command());
+    if (!handler) return; // unknown requests go unanswered, as on the unit
+    SimReplies replies;
+    (*handler)(state_, packet, replies);
+    for (auto& reply : replies) sendReply(std::move(reply));
+}
+
+void SimUnit::sendReply(LinkPacket reply) {
+    const long long n = ++repliesBuilt_;
+    if (options_.dropEveryNth > 0 && n % options_.dropEveryNth == 0) return;
+    if (options_.corruptEveryNth > 0 && n % options_.corruptEveryNth == 0) Corrupt(reply);
+    SimFrame frame(kFrameBufferBytes);
+    const int n2 = SlipEncode(reply.bytes.data(), reply.size, frame.data(), kFrameBufferBytes);
+    if (n2 <= 0) return;
+    frame.resize(static_cast<std::size_t>(n2));
+    pending_.push_back(std::move(frame));
+}
+
+} // namespace vm::sim

@@ -1,0 +1,22 @@
+#pragma once
+// UserPrompt with the standard message boxes.
+#include "app/user_prompt.h"
+
+class QWidget;
+
+namespace vm {
+
+class QtUserPrompt : public UserPrompt {
+public:
+    // parent: the window the boxes are centred over (may be null).
+    explicit QtUserPrompt(QWidget* parent = nullptr) : parent_(parent) {}
+    void setParent(QWidget* parent) { parent_ = parent; }
+
+    void ShowMessage(const QString& text) override;
+    bool Confirm(const QString& text) override;
+
+private:
+    QWidget* parent_;
+};
+
+} // namespace vm
