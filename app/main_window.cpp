@@ -24,8 +24,7 @@ TMainForm::TMainForm(std::unique_ptr<UsbThread> link, TrafficLog& log, UserPromp
       log_(log),
       prompt_(prompt),
       settings_(std::move(settings)),
-      dispatcher_(services_, &log_),
-      assembler_([this](const LinkPacket& packet) { Dispatch(packet); }) {
+      unit_(*link_, &log_) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(kProgramTitle);
 
@@ -64,7 +63,13 @@ void TMainForm::CreatePages() {
     currentPage_ = PageControl1->currentIndex();
 }
 
-void TMainForm::PageControl1Change(int index) { currentPage_ = index; }
+// Live polling only while "General" is shown.
+void TMainForm::PageControl1Change(int index) {
+    currentPage_ = index;
+    unit_.setCurrentPage(index);
+    if (index == kPageGeneral) Timer1.start();
+    else Timer1.stop();
+}
 
 void TMainForm::CreateStatusBar() {
     QStatusBar* bar = statusBar();
@@ -146,10 +151,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::RebuildTitle() {
     WindowTitleInputs in;
-    in.configFromUnit = session_.configFromUnit != 0;
+    in.configFromUnit = unit_.state().configFromUnit != 0;
     in.unitName = UnitNameText();
-    in.configFromFile = session_.configFromFile != 0;
-    in.fileName = session_.configFileName;
+    in.configFromFile = unit_.state().configFromFile != 0;
+    in.fileName = unit_.state().configFileName;
     in.currentCaption = windowTitle();
     const QString title = BuildWindowTitle(in);
     if (title != windowTitle()) setWindowTitle(title);
@@ -165,7 +170,7 @@ QString TMainForm::UnitNameText() const {
 void TMainForm::CloseWaitWindow() { UpdateForm->CloseWaitWindow(); }
 
 void TMainForm::CancelTransfer() {
-    session_.transferState = 0;
+    unit_.state().transferState = 0;
     CloseWaitWindow();
 }
 

@@ -3,9 +3,9 @@
 // status bar, the timers that keep the unit talking, and the owner of the
 // link, the frame assembler and the service windows while they are open.
 #include "app/app_settings.h"
-#include "app/dispatch.h"
 #include "app/service_windows.h"
 #include "app/session_state.h"
+#include "app/unit_session.h"
 #include "link/frame_codec.h"
 
 #include <QDialog>
@@ -91,8 +91,9 @@ public:
         return RunServiceWindow(*form, receiver, slot, extra);
     }
 
-    SessionState& session() { return session_; }
-    ServiceWindows& services() { return services_; }
+    UnitSession& unit() { return unit_; }
+    SessionState& session() { return unit_.state(); }
+    ServiceWindows& services() { return unit_.services(); }
     UsbThread& link() { return *link_; }
     TrafficLog& trafficLog() { return log_; }
     UserPrompt& prompt() { return prompt_; }
@@ -129,10 +130,7 @@ private:
     TrafficLog& log_;
     UserPrompt& prompt_;
     AppSettings settings_;
-    SessionState session_;
-    ServiceWindows services_;
-    ReceiveDispatcher dispatcher_;
-    FrameAssembler assembler_;
+    UnitSession unit_;
 
     QTabWidget* PageControl1 = nullptr;
     QMenu* MenuSvc = nullptr;

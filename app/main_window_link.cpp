@@ -9,11 +9,12 @@ void TMainForm::ConnectLink() {
     connect(link_.get(), &UsbThread::bytesReceived, this, &TMainForm::ReceiveBytes);
     connect(link_.get(), &UsbThread::deviceLost, this, &TMainForm::OnDeviceLost);
     connect(link_.get(), &UsbThread::deviceReopened, this, &TMainForm::OnDeviceReopened);
+    connect(&unit_, &UnitSession::titleRebuildRequested, this, &TMainForm::RebuildTitle);
 }
 
 void TMainForm::Connect(const QString& description) {
     if (link_->Open(description)) {
-        session_.connected = 1;
+        unit_.state().connected = 1;
         TimerSerial.start();
         SetStatusText(0, QStringLiteral("USB CONNECTED"));
     } else {
@@ -22,9 +23,8 @@ void TMainForm::Connect(const QString& description) {
 }
 
 void TMainForm::OnDeviceLost() {
-    if (session_.connected) SetStatusText(0, QStringLiteral("USB DISCONNECTED"));
-    ResetLiveDisplay();
-    session_.unitVersion.clear();
+    if (unit_.state().connected) SetStatusText(0, QStringLiteral("USB DISCONNECTED"));
+    unit_.OnDeviceLost();
 }
 
 void TMainForm::OnDeviceReopened() {
@@ -32,18 +32,15 @@ void TMainForm::OnDeviceReopened() {
     SetStatusText(0, QStringLiteral("USB CONNECTED"));
 }
 
-void TMainForm::ReceiveBytes(const QByteArray& bytes) {
-    assembler_.PutBytes(reinterpret_cast<const std::uint8_t*>(bytes.constData()), int(bytes.size()));
-}
+void TMainForm::ReceiveBytes(const QByteArray& bytes) { unit_.PutBytes(bytes); }
 
-void TMainForm::Dispatch(const LinkPacket& packet) { dispatcher_.Dispatch(packet); }
+void TMainForm::Dispatch(const LinkPacket& packet) { unit_.Dispatch(packet); }
 
-// The live display arrives with the status pages.
-void TMainForm::ResetLiveDisplay() {}
+void TMainForm::ResetLiveDisplay() { unit_.live().BlankLiveDisplay(); }
 
-void TMainForm::Timer1Timer() {}
+void TMainForm::Timer1Timer() { unit_.PollTick(); }
 
-void TMainForm::TimerVersionTimer() { RebuildTitle(); }
+void TMainForm::TimerVersionTimer() { unit_.KeepAliveTick(); }
 
 void TMainForm::TimerSerialTimer() {
     TimerSerial.stop();

@@ -97,7 +97,7 @@ void TMainForm::ShowLogWindow() {
 }
 
 bool TMainForm::CheckConnected() {
-    if (session_.connected && !session_.firmwareUpdate) return true;
+    if (unit_.state().connected && !unit_.state().firmwareUpdate) return true;
     prompt_.ShowMessage(QStringLiteral("Is not connected to target, please connect USB"));
     return false;
 }

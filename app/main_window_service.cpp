@@ -9,7 +9,7 @@ int TMainForm::RunServiceWindow(QDialog& dialog, PacketReceiver* receiver, std::
     if (extra == ServiceExtra::Firmware) {
         // The poll timer runs on this thread: once stopped, no poll is half done.
         Timer1.stop();
-        session_.firmwareUpdate = 1;
+        unit_.state().firmwareUpdate = 1;
         ResetLiveDisplay();
     } else if (extra == ServiceExtra::Fia) {
         Timer1.stop();
@@ -18,11 +18,11 @@ int TMainForm::RunServiceWindow(QDialog& dialog, PacketReceiver* receiver, std::
     int result = QDialog::Rejected;
     {
         std::optional<Publication> publication;
-        if (slot && receiver) publication.emplace(services_, *slot, receiver);
+        if (slot && receiver) publication.emplace(unit_.services(), *slot, receiver);
         result = dialog.exec();
     } // withdrawn here: no packet reaches the window once it has closed
 
-    if (extra == ServiceExtra::Firmware) session_.firmwareUpdate = 0;
+    if (extra == ServiceExtra::Firmware) unit_.state().firmwareUpdate = 0;
     if (extra != ServiceExtra::None && currentPage_ == kPageGeneral) Timer1.start();
     return result;
 }

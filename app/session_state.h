@@ -9,6 +9,15 @@ namespace vm {
 // Index of the "General" page: live polling runs only while it is shown.
 constexpr int kPageGeneral = 0;
 
+// What the unit tells about itself: STATUS and UNIT_STATS.
+struct UnitStats {
+    QString version;                  // software version text, empty when unknown
+    std::uint32_t secondsSincePowerUp = 0;
+    std::uint8_t maxTemperature = 0;
+    std::uint16_t maxCurrentTenths = 0;
+    std::uint8_t watchdogCount = 0;
+};
+
 struct SessionState {
     std::uint8_t connected = 0;          // set by the first successful connect, never cleared
     std::uint8_t firmwareUpdate = 0;     // firmware update window open
@@ -18,7 +27,6 @@ struct SessionState {
     std::uint8_t namesDirty = 0;         // name lists need rebuilding at the next keep-alive tick
     std::uint8_t transferState = 0;      // 0 idle
     std::uint8_t transferPos = 0;        // block in progress
-    QString unitVersion;                 // software version text of the unit
     QString configFileName;              // the opened configuration file
 };
 

@@ -13,6 +13,12 @@ public:
     virtual void Enqueue(const std::uint8_t* frame, int length) = 0;
 };
 
+// A frame sink that can also repeat its last frame when the unit asks for it.
+class PacketLink : public FrameSink {
+public:
+    virtual void ResendLast() = 0;
+};
+
 // Encodes frameLength packet bytes into one SLIP frame (END ... END) in out.
 // Returns the frame length, or 0 when it would not fit the 256-byte buffer.
 int SlipEncode(const std::uint8_t* packet, int frameLength, std::uint8_t* out, int outSize);

@@ -29,7 +29,7 @@ enum class LinkState : std::uint8_t { Closed = 0, Reconnecting = 1, Open = 2 };
 // receiver, anything else nowhere.
 using RxRoute = std::uint8_t;
 
-class UsbThread : public QObject, public FrameSink {
+class UsbThread : public QObject, public PacketLink {
     Q_OBJECT
 public:
     static constexpr int kReconnectMs = 250;
@@ -57,7 +57,7 @@ public:
     // Queues one frame (the only way to transmit). Callable in any state.
     void Enqueue(const std::uint8_t* frame, int length) override;
     // Queues the last enqueued frame once more, once per new frame.
-    void ResendLast();
+    void ResendLast() override;
     bool resendAvailable() const { return lastFrameValid_; }
     int pendingFrames() const;
 

@@ -137,10 +137,10 @@ TEST_F(MainFormTest, ConnectToAPseudoTerminal) {
     EXPECT_TRUE(form->timerSerial().isActive());
 
     form->timerSerial().stop();
-    form->session().unitVersion = "8.12";
+    form->unit().stats().version = "8.12";
     form->OnDeviceLost();
     EXPECT_EQ(form->StatusText(0), "USB DISCONNECTED");
-    EXPECT_TRUE(form->session().unitVersion.isEmpty());
+    EXPECT_TRUE(form->unit().stats().version.isEmpty());
     EXPECT_EQ(form->session().connected, 1);
     form->OnDeviceReopened();
     EXPECT_EQ(form->StatusText(0), "USB CONNECTED");

@@ -1,4 +1,3 @@
-#include "app/dispatch.h"
 #include "app/service_windows.h"
 #include "link/traffic_log.h"
 
@@ -64,35 +63,4 @@ TEST(ServiceWindows, AReceiverClosingALaterOneStopsItsDelivery) {
     ping.then = [&] { windows.withdraw(ServiceSlot::Eeprom); };
     windows.offer(LinkPacket::make(0, 2));
     EXPECT_EQ(seen, std::vector<int>{0});
-}
-
-TEST(ReceiveDispatcher, BadChecksumIsLoggedAfterServiceWindowsSawIt) {
-    std::vector<int> seen;
-    Recorder ping(seen, 0);
-    ServiceWindows windows;
-    windows.publish(ServiceSlot::Ping, &ping);
-    TrafficLog log;
-    QStringList lines;
-    std::vector<quint32> colours;
-    QObject::connect(&log, &TrafficLog::line, [&](const QString& text, quint32 colour) {
-        lines << text;
-        colours.push_back(colour);
-    });
-    ReceiveDispatcher dispatcher(windows, &log);
-
-    LinkPacket good = LinkPacket::make(1, 135, {7, 8});
-    EXPECT_TRUE(dispatcher.Dispatch(good));
-    EXPECT_TRUE(lines.isEmpty());
-
-    LinkPacket bad = good;
-    bad.bytes[0] ^= 0x01;
-    EXPECT_FALSE(dispatcher.Dispatch(bad));
-    EXPECT_EQ(seen, (std::vector<int>{0, 0}));
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_EQ(lines[0], QString("Checksum error  %1 6 1 135 7 8").arg(bad.bytes[0]));
-    EXPECT_EQ(colours[0], 0xFF0000u);
-
-    log.setOffline(true);
-    EXPECT_FALSE(dispatcher.Dispatch(bad));
-    EXPECT_EQ(lines.size(), 1);
 }
