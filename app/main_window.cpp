@@ -6,7 +6,10 @@
 #include "app/window_title.h"
 #include "link/traffic_log.h"
 #include "link/usb_thread.h"
+#include "pages/general_page.h"
 #include "pages/main_pages.h"
+#include "tools/about_form.h"
+#include "ui/activity_lamps.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -38,6 +41,8 @@ TMainForm::TMainForm(std::unique_ptr<UsbThread> link, TrafficLog& log, UserPromp
 
     UpdateForm = new TUpdateForm(prompt_, this);
     connect(UpdateForm, &TUpdateForm::cancelRequested, this, &TMainForm::CancelTransfer);
+    AboutForm = new TAboutForm(unit_.stats(), this);
+    connect(AboutForm, &TAboutForm::unlocked, this, &TMainForm::ShowServiceMenu);
 
     ConnectLink();
     CreateTimers();
@@ -57,7 +62,12 @@ TMainForm::~TMainForm() {
 void TMainForm::CreatePages() {
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    AddMainPages(*PageControl1);
+    AddMainPages(*PageControl1, [this](std::size_t index, QWidget& sheet) {
+        if (index == kPageGeneral) General = GeneralPage::AddTo(sheet, unit_);
+    });
+    Lamps = new ActivityLamps;
+    PageControl1->setCornerWidget(Lamps, Qt::TopRightCorner);
+    connect(&unit_, &UnitSession::activityChanged, Lamps, &ActivityLamps::setLitLamp);
     setCentralWidget(PageControl1);
     connect(PageControl1, &QTabWidget::currentChanged, this, &TMainForm::PageControl1Change);
     currentPage_ = PageControl1->currentIndex();

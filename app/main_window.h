@@ -21,6 +21,9 @@ class QTabWidget;
 
 namespace vm {
 
+class ActivityLamps;
+class GeneralPage;
+class TAboutForm;
 class TrafficLog;
 class TUpdateForm;
 class UsbThread;
@@ -101,6 +104,7 @@ public:
     QString configDirectory() const { return settings_.configPath; }
     void setConfigDirectory(const QString& dir) { settings_.configPath = dir; }
     int currentPage() const { return currentPage_; }
+    GeneralPage& generalPage() { return *General; }
     QString StatusText(int panel) const;
     void RebuildTitle();
 
@@ -124,6 +128,9 @@ private:
     void ResetLiveDisplay();
     // Reports and returns false when no unit can be talked to.
     bool CheckConnected();
+    // The unit's software must be of the supported major version; reports and
+    // returns false otherwise.
+    bool CheckVersion();
     QString UnitNameText() const;
 
     std::unique_ptr<UsbThread> link_;
@@ -136,6 +143,9 @@ private:
     QMenu* MenuSvc = nullptr;
     QLabel* statusPanels_[2] = {};
     TUpdateForm* UpdateForm = nullptr;
+    TAboutForm* AboutForm = nullptr;
+    GeneralPage* General = nullptr;
+    ActivityLamps* Lamps = nullptr;
     QWidget* logWindow_ = nullptr;
     QTimer Timer1;
     QTimer TimerVersion;

@@ -3,6 +3,9 @@
 #include "app/main_window.h"
 
 #include "app/user_prompt.h"
+#include "link/usb_select_form.h"
+#include "tools/about_form.h"
+#include "tools/version_form.h"
 
 #include <QAction>
 #include <QKeySequence>
@@ -102,22 +105,45 @@ bool TMainForm::CheckConnected() {
     return false;
 }
 
+bool TMainForm::CheckVersion() {
+    if (!CheckConnected()) return false;
+    TVersionForm form(this);
+    int result = 0;
+    {
+        Publication publication(unit_.services(), ServiceSlot::Version, &form);
+        result = form.exec();
+    }
+    Q_UNUSED(result);
+    const QString message = VerdictMessage(form.verdict());
+    if (message.isEmpty()) return true;
+    prompt_.ShowMessage(message);
+    return false;
+}
+
 // Read and Upload: the transfer itself follows the version check.
 void TMainForm::BtnLoadClick() {
-    if (!CheckConnected()) return;
+    if (!CheckVersion()) return;
 }
 
 void TMainForm::BtnUploadClick() {
-    if (!CheckConnected()) return;
+    if (!CheckVersion()) return;
 }
 
 void TMainForm::MenuExitClick() { close(); }
+
+void TMainForm::MenuUSBClick() {
+    TUSB_SelectForm form(UsbSelectLink::Over(*link_, [this](const QString& d) { Connect(d); }), this);
+    form.exec();
+}
+
+void TMainForm::MenuAboutClick() {
+    AboutForm->move(geometry().center() - AboutForm->rect().center());
+    AboutForm->exec();
+}
 
 // Windows and commands that arrive with their own parts of the program.
 void TMainForm::MenuOpenClick() {}
 void TMainForm::MenuSaveClick() {}
 void TMainForm::MenuDefaultClick() {}
-void TMainForm::MenuUSBClick() {}
-void TMainForm::MenuAboutClick() {}
 
 } // namespace vm

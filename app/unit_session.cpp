@@ -3,6 +3,7 @@
 #include "link/message_catalogue.h"
 #include "link/traffic_lines.h"
 #include "link/traffic_log.h"
+#include "tools/version_check.h"
 
 namespace vm {
 
@@ -27,16 +28,6 @@ bool IsConfigAnswer(std::uint8_t code) {
     default:
         return false;
     }
-}
-
-QString VersionText(const LinkPacket& p) {
-    QString text;
-    for (int pos = 4; pos < 24; ++pos) {
-        const std::uint8_t c = p.at(pos);
-        if (c == 0) break;
-        text += QChar(c);
-    }
-    return text;
 }
 
 } // namespace
@@ -101,7 +92,7 @@ void UnitSession::dispatchApp(const LinkPacket& p) {
         break;
     case msg::STATUS:
         versionSeen_ = true;
-        stats_.version = VersionText(p);
+        stats_.version = VersionTextOf(p);
         stats_.secondsSincePowerUp = (std::uint32_t(p.at(17)) << 16) | (p.at(18) << 8) | p.at(19);
         Q_EMIT statusReceived();
         break;

@@ -1,6 +1,7 @@
 // voltmast-cli: the tool's link and commands without windows, for scripts and
 // production lines.
 #include "cli/cli_link.h"
+#include "cli/cli_status.h"
 #include "cli/packet_text.h"
 #include "link/usb_thread.h"
 
@@ -63,6 +64,8 @@ int main(int argc, char** argv) {
     send->add_option("BYTE", byteTexts, "Payload bytes, decimal or 0x hex");
     send->add_option("--wait", waitMs, "Milliseconds to listen for answers")->check(CLI::Range(0, 3600000));
 
+    auto* status = cli.add_subcommand("status", "Check the unit's version and print its live state");
+
     double seconds = -1;
     auto* monitor = cli.add_subcommand("monitor", "Print every packet that arrives");
     monitor->add_option("--seconds", seconds, "Stop after this many seconds")->check(CLI::Range(0.0, 1e7));
@@ -106,8 +109,9 @@ int main(int argc, char** argv) {
         std::cerr << error << std::endl;
         return 1;
     }
-    link.onPacket = [](const LinkPacket& p) { std::cout << FormatPacket(p) << std::endl; };
+    if (*status) return RunStatus(link, std::cout, std::cerr);
 
+    link.onPacket = [](const LinkPacket& p) { std::cout << FormatPacket(p) << std::endl; };
     if (*send) {
         link.send(LinkPacket::make(static_cast<std::uint8_t>(group), static_cast<std::uint8_t>(command),
                                    payload.data(), static_cast<int>(payload.size())));

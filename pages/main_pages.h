@@ -3,8 +3,11 @@
 // widget; until it does the page stays empty.
 #include <QString>
 #include <array>
+#include <cstddef>
+#include <functional>
 
 class QTabWidget;
+class QWidget;
 
 namespace vm {
 
@@ -27,7 +30,11 @@ inline constexpr std::array<MainPageEntry, 11> kMainPages{{
     {"TabSheetLowCurrent", "Low Current"},
 }};
 
-// Adds every page, in order, to the notebook.
-void AddMainPages(QTabWidget& notebook);
+// Fills the sheet of the page at this index (of kMainPages) with its content.
+using MainPageFiller = std::function<void(std::size_t index, QWidget& sheet)>;
+
+// Adds every page, in order, to the notebook; fill (if given) is called for
+// each sheet after it is added.
+void AddMainPages(QTabWidget& notebook, const MainPageFiller& fill = {});
 
 } // namespace vm

@@ -14,25 +14,25 @@ const SimHandler* SimHandlerTable::find(std::uint8_t group, std::uint8_t command
 }
 
 LinkPacket MakeStatusPacket(const std::string& version, std::uint32_t seconds) {
-    std::uint8_t payload[msg::kStatusLength - kMinPacketLength] = {};
+    std::uint8_t payload[layout::kStatusLength - kMinPacketLength] = {};
     const std::size_t textLen =
-        std::min(version.size(), static_cast<std::size_t>(msg::kVersionTextMax));
+        std::min(version.size(), static_cast<std::size_t>(layout::kVersionTextMax));
     std::copy_n(version.begin(), textLen, payload);
     // The counter shares the text area; short texts end before it.
-    const int at = msg::kUptimePos - kMinPacketLength;
+    const int at = layout::kUptimePos - kMinPacketLength;
     payload[at] = static_cast<std::uint8_t>(seconds >> 16);
     payload[at + 1] = static_cast<std::uint8_t>(seconds >> 8);
     payload[at + 2] = static_cast<std::uint8_t>(seconds);
-    return LinkPacket::make(msg::kGroupApp, msg::STATUS, payload, static_cast<int>(sizeof payload));
+    return LinkPacket::make(kGroupApp, msg::STATUS, payload, static_cast<int>(sizeof payload));
 }
 
-LinkPacket MakeResendRequest() { return LinkPacket::make(msg::kGroupService, msg::RESEND_REQ); }
+LinkPacket MakeResendRequest() { return LinkPacket::make(kGroupService, msg::RESEND_REQ); }
 
 namespace {
 
 void PingReq(SimState&, const LinkPacket& request, SimReplies& out) {
     // Echo whatever payload the request declares (the assembler guarantees it arrived).
-    out.push_back(LinkPacket::make(msg::kGroupService, msg::PING_CFM, &request.bytes[4],
+    out.push_back(LinkPacket::make(kGroupService, msg::PING_CFM, &request.bytes[4],
                                    request.payloadSize()));
 }
 
@@ -43,16 +43,17 @@ void StatusReq(SimState& state, const LinkPacket&, SimReplies& out) {
 } // namespace
 
 void AddServiceHandlers(SimHandlerTable& table) {
-    table.add(msg::kGroupService, msg::PING_REQ, PingReq);
+    table.add(kGroupService, msg::PING_REQ, PingReq);
 }
 
 void AddStatusHandlers(SimHandlerTable& table) {
-    table.add(msg::kGroupApp, msg::STATUS_REQ, StatusReq);
+    table.add(kGroupApp, msg::STATUS_REQ, StatusReq);
 }
 
 void AddAllHandlers(SimHandlerTable& table) {
     AddServiceHandlers(table);
     AddStatusHandlers(table);
+    AddLiveHandlers(table);
 }
 
 } // namespace vm::sim

@@ -3,6 +3,7 @@
 // (group, command). New messages are added by writing a handler and adding it
 // in one of the Add...Handlers functions.
 #include "link/link_packet.h"
+#include "link/message_catalogue.h"
 #include "sim/sim_state.h"
 
 #include <cstdint>
@@ -13,25 +14,24 @@
 
 namespace vm::sim {
 
-// Message codes the simulated unit knows.
-namespace msg {
-constexpr std::uint8_t kGroupService = 0;
-constexpr std::uint8_t kGroupApp = 1;
-
-// group 0
-constexpr std::uint8_t RESEND_REQ = 1;
-constexpr std::uint8_t PING_REQ = 48;
-constexpr std::uint8_t PING_CFM = 128;
-
-// group 1
-constexpr std::uint8_t STATUS_REQ = 6;
-constexpr std::uint8_t STATUS = 135;
-
+// Layouts of the answers: lengths and packet positions. Codes come from the
+// message catalogue.
+namespace layout {
 constexpr int kStatusLength = 24;
 constexpr int kVersionTextPos = 4;
 constexpr int kVersionTextMax = 20;
 constexpr int kUptimePos = 17; // 24-bit seconds, high byte first
-} // namespace msg
+
+constexpr int kLiveValuesLength = 10;  // 4, 5 error counts; 6, 7 total current; 8 battery; 9 °C
+constexpr int kInputStateLength = 10;  // 4, 5 inputs; 6..9 CAN inputs
+constexpr int kChannelStateLength = 10; // 4 channel; 5 switch; 6 fault; 7, 8 current; 9 highlight
+constexpr int kTestModeDoneLength = 5;
+constexpr int kUnitStatsLength = 8; // 4, 5 max current (low first); 6 max °C; 7 watchdog
+
+constexpr std::uint8_t kAllChannels = 255;
+constexpr std::uint8_t kSwitchOn = 0xF0;
+constexpr std::uint8_t kSwitchOff = 0x0F;
+} // namespace layout
 
 using SimReplies = std::vector<LinkPacket>;
 // A handler gets a request whose checksum is good and appends its answers.
@@ -49,10 +49,16 @@ private:
 
 void AddServiceHandlers(SimHandlerTable& table); // group 0
 void AddStatusHandlers(SimHandlerTable& table);  // group 1: status and version
+void AddLiveHandlers(SimHandlerTable& table);    // group 1: live status, test mode, statistics
 void AddAllHandlers(SimHandlerTable& table);
 
 // Packet builders shared by handlers and tests.
 LinkPacket MakeStatusPacket(const std::string& version, std::uint32_t seconds);
 LinkPacket MakeResendRequest();
+LinkPacket MakeLiveValuesPacket(const LiveReading& live);
+LinkPacket MakeInputStatePacket(std::uint16_t inputs, std::uint32_t canInputs);
+LinkPacket MakeChannelStatePacket(int channel, const ChannelReading& reading);
+LinkPacket MakeUnitStatsPacket(std::uint16_t maxCurrentTenths, std::uint8_t maxTemperature,
+                               std::uint8_t watchdogCount);
 
 } // namespace vm::sim

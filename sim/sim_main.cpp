@@ -1,6 +1,6 @@
 // voltmast-sim: the simulated unit on a pseudo-terminal. Prints the link path
-// as its first line and serves until SIGINT or SIGTERM. Commands on stdin:
-// "disconnect MS", "silent on", "silent off", "quit".
+// as its first line and serves until SIGINT or SIGTERM. Commands on stdin are
+// listed in kCommandHelp.
 #include "sim/sim_pty.h"
 
 #include <CLI/CLI.hpp>
@@ -9,13 +9,16 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
+#include <exception>
 #include <fcntl.h>
 #include <iostream>
 #include <poll.h>
 #include <sstream>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -36,24 +39,84 @@ struct DisconnectPlan {
     int everyMs = 0;  // repeat period; 0: once
 };
 
+constexpr const char* kCommandHelp =
+    "Commands on standard input:\n"
+    "  disconnect MS       unplug for MS milliseconds, then come back\n"
+    "  silent on|off       stop or resume answering (the line stays up)\n"
+    "  fault CH CODE       channel 1..34 reports CODE: 0 none, 1 -SHORT, 2 +SHORT, 4 OPEN, 8 OVERLOAD\n"
+    "  input N on|off      input 1..11\n"
+    "  can N on|off        CAN input 1..32\n"
+    "  quit";
+
+// Reads a whole decimal number; false for anything else.
+bool ParseInt(const std::string& text, int& value) {
+    std::size_t used = 0;
+    try {
+        value = std::stoi(text, &used);
+    } catch (const std::exception&) {
+        return false;
+    }
+    return used == text.size();
+}
+
+bool ParseOnOff(const std::string& text, bool& on) {
+    if (text != "on" && text != "off") return false;
+    on = text == "on";
+    return true;
+}
+
+bool ParseFault(const std::string& channelText, const std::string& codeText, int& channel, int& code) {
+    return ParseInt(channelText, channel) && channel >= 1 && channel <= vm::sim::kChannelCount &&
+           ParseInt(codeText, code) && vm::sim::IsFaultCode(code);
+}
+
+constexpr const char* kFaultUsage =
+    "a fault is a channel 1..34 and a code 0 (none), 1 (-SHORT), 2 (+SHORT), 4 (OPEN) or 8 (OVERLOAD)";
+
 // Returns false for "quit".
 bool RunCommand(const std::string& line, vm::sim::SimPty& sim) {
     std::istringstream in(line);
-    std::string word;
+    std::string word, a, b;
     if (!(in >> word)) return true;
+    in >> a >> b;
     if (word == "quit" || word == "exit") return false;
     if (word == "disconnect") {
         int ms = 1000;
-        in >> ms;
+        if (!a.empty() && (!ParseInt(a, ms) || ms < 0)) {
+            std::cerr << "disconnect wants a time in milliseconds\n";
+            return true;
+        }
         sim.disconnectFor(ms);
         std::cerr << "disconnected for " << ms << " ms\n";
     } else if (word == "silent") {
-        std::string arg;
-        in >> arg;
-        sim.setSilent(arg != "off");
-        std::cerr << "silent " << (arg != "off" ? "on" : "off") << "\n";
+        bool on = true;
+        if (!a.empty() && !ParseOnOff(a, on)) {
+            std::cerr << "silent wants on or off\n";
+            return true;
+        }
+        sim.setSilent(on);
+        std::cerr << "silent " << (on ? "on" : "off") << "\n";
+    } else if (word == "fault") {
+        int channel = 0, code = 0;
+        if (!ParseFault(a, b, channel, code)) {
+            std::cerr << kFaultUsage << "\n";
+            return true;
+        }
+        sim.changeState([=](vm::sim::SimState& s) { s.setFault(channel, static_cast<std::uint8_t>(code)); });
+        std::cerr << "channel " << channel << " fault " << code << "\n";
+    } else if (word == "input" || word == "can") {
+        const bool can = word == "can";
+        const int count = can ? vm::sim::kCanInputCount : vm::sim::kInputCount;
+        int n = 0;
+        bool on = false;
+        if (!ParseInt(a, n) || n < 1 || n > count || !ParseOnOff(b, on)) {
+            std::cerr << word << " wants a number 1.." << count << " and on or off\n";
+            return true;
+        }
+        sim.changeState([=](vm::sim::SimState& s) { can ? s.setCanInput(n, on) : s.setInput(n, on); });
+        std::cerr << (can ? "CAN input " : "input ") << n << (on ? " on" : " off") << "\n";
     } else {
-        std::cerr << "commands: disconnect MS | silent on | silent off | quit\n";
+        std::cerr << kCommandHelp << "\n";
     }
     return true;
 }
@@ -66,6 +129,9 @@ int main(int argc, char** argv) {
     std::string linkPath;
     bool noPacing = false;
     DisconnectPlan plan;
+    bool silent = false;
+    std::vector<std::string> faults;
+    app.footer(kCommandHelp);
     app.add_option("--version-text", options.version, "Software version text in STATUS")
         ->capture_default_str();
     app.add_option("--link", linkPath, "Path of the symbolic link to the terminal")
@@ -90,6 +156,10 @@ int main(int argc, char** argv) {
     app.add_option("--disconnect-every", plan.everyMs, "Repeat the unplug every MS milliseconds")
         ->type_name("MS")
         ->check(CLI::PositiveNumber);
+    app.add_flag("--silent", silent, "Start without answering (\"silent off\" on stdin resumes)");
+    app.add_option("--fault", faults,
+                   "Channel CH reports fault CODE: 1 -SHORT, 2 +SHORT, 4 OPEN, 8 OVERLOAD (repeatable)")
+        ->type_name("CH:CODE");
     CLI11_PARSE(app, argc, argv);
     options.paced = !noPacing;
     if (plan.everyMs > 0 && plan.afterMs < 0) plan.afterMs = plan.everyMs;
@@ -105,6 +175,17 @@ int main(int argc, char** argv) {
     ::sigaction(SIGTERM, &sa, nullptr);
 
     vm::sim::SimPty sim(options, linkPath);
+    for (const std::string& f : faults) {
+        const auto colon = f.find(':');
+        int channel = 0, code = 0;
+        if (colon == std::string::npos ||
+            !ParseFault(f.substr(0, colon), f.substr(colon + 1), channel, code)) {
+            std::cerr << "voltmast-sim: --fault " << f << ": " << kFaultUsage << "\n";
+            return 2;
+        }
+        sim.changeState([=](vm::sim::SimState& s) { s.setFault(channel, static_cast<std::uint8_t>(code)); });
+    }
+    sim.setSilent(silent);
     std::string error;
     if (!sim.start(&error)) {
         std::cerr << "voltmast-sim: " << error << "\n";

@@ -3,6 +3,7 @@
 #include "sim/sim_unit.h"
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -110,8 +111,9 @@ struct TxByte {
 };
 
 struct Command {
-    enum Kind { Disconnect, Silent, Stop } kind;
-    int value;
+    enum Kind { Disconnect, Silent, Stop, ChangeState } kind;
+    int value = 0;
+    std::function<void(SimState&)> change = {};
 };
 
 } // namespace
@@ -141,7 +143,7 @@ struct SimPty::Impl {
     void post(Command c) {
         {
             std::lock_guard lock(commandMutex);
-            commands.push_back(c);
+            commands.push_back(std::move(c));
         }
         const char b = 1;
         if (wakeWrite >= 0) (void)!::write(wakeWrite, &b, 1); // full pipe is awake anyway
@@ -160,6 +162,7 @@ struct SimPty::Impl {
             case Command::Disconnect: hangUp(Now() + Nanos(std::max(c.value, 0)) * 1'000'000); break;
             case Command::Silent: unit.setSilent(c.value != 0); break;
             case Command::Stop: stopping = true; break;
+            case Command::ChangeState: c.change(unit.state()); break;
             }
         }
     }
@@ -350,6 +353,11 @@ void SimPty::setSilent(bool silent) {
     else d->unit.setSilent(silent);
 }
 
+void SimPty::changeState(std::function<void(SimState&)> change) {
+    if (d->thread.joinable()) d->post({Command::ChangeState, 0, std::move(change)});
+    else change(d->unit.state());
+}
+
 bool SimPty::running() const { return d->thread.joinable(); }
 
 #else // no pseudo-terminals here: the unit itself still works in-process
@@ -374,6 +382,7 @@ bool SimPty::start(std::string* error) {
 void SimPty::stop() {}
 void SimPty::disconnectFor(int) {}
 void SimPty::setSilent(bool silent) { d->unit.setSilent(silent); }
+void SimPty::changeState(std::function<void(SimState&)> change) { change(d->unit.state()); }
 bool SimPty::running() const { return false; }
 
 #endif

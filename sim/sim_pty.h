@@ -4,7 +4,9 @@
 // disconnect hangs the terminal up and, after the given time, points the link
 // at a fresh terminal, as a replugged adapter comes back under its old name.
 #include "sim/sim_options.h"
+#include "sim/sim_state.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,6 +29,9 @@ public:
     void disconnectFor(int ms);
     // Stop answering (and come back) without hanging up.
     void setSilent(bool silent);
+    // Runs change on the unit's state from the serving thread (at once when not
+    // started), so faults and inputs can be set while the tool talks to it.
+    void changeState(std::function<void(SimState&)> change);
 
     SimUnit& unit(); // not thread-safe: use before start() or for read-only checks
     // Reply frames sent so far (for tests and the benchmark).

@@ -5,7 +5,7 @@ namespace vm::sim {
 SimUnit::SimUnit(SimOptions options, SimClock clock)
     : options_(std::move(options)), assembler_([this](const LinkPacket& p) { onPacket(p); }) {
     state_.version = options_.version;
-    state_.clock = clock ? std::move(clock) : SimClock([] { return std::chrono::steady_clock::now(); });
+    if (clock) state_.clock = std::move(clock);
     state_.poweredUp = state_.clock();
     AddAllHandlers(handlers_);
 }
@@ -46,6 +46,12 @@ void SimUnit::onPacket(const LinkPacket& packet) {
     }
     const SimHandler* handler = handlers_.find(packet.group(), packet.command());
     if (!handler) return; // unknown requests go unanswered, as on the unit
+    // A request too short for its payload would be read with guessed bytes; drop it.
+    // (Group 0 answers whatever length: the ping echoes it.)
+    if (packet.group() == kGroupApp) {
+        const MessageInfo* info = FindMessage(packet.group(), packet.command(), Direction::ToUnit);
+        if (info && packet.length() < info->length) return;
+    }
     SimReplies replies;
     (*handler)(state_, packet, replies);
     for (auto& reply : replies) sendReply(std::move(reply));

@@ -8,6 +8,8 @@
 #include <QSignalSpy>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include "tests/support/wait_for.h"
 #include <sys/resource.h>
 
 using namespace vm;
@@ -23,18 +25,6 @@ QCoreApplication& app() {
     return instance;
 }
 
-// Runs the event loop (sleeping between events) until pred holds or ms pass.
-template <class Pred> bool waitFor(Pred pred, int ms = 2000) {
-    QElapsedTimer t;
-    t.start();
-    while (!pred()) {
-        if (t.elapsed() > ms) return false;
-        QEventLoop loop;
-        QTimer::singleShot(5, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
 
 double cpuSeconds() {
     rusage u{};

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -182,6 +183,30 @@ TEST(SimPtyE2e, SilentAnswersNothingUntilSwitchedBack) {
     sim.setSilent(false);
     ASSERT_TRUE(Send(tool.fd, kStatusReq));
     EXPECT_EQ(ReadPackets(tool.fd, 1, 1000ms).packets.size(), 1u);
+}
+
+TEST(SimPtyE2e, StateChangesReachTheServingUnit) {
+    SimOptions options;
+    options.paced = false;
+    SimPty sim(options);
+    ASSERT_TRUE(sim.start());
+    Fd tool(OpenRaw(sim.path()));
+    ASSERT_GE(tool.fd, 0);
+    std::atomic<bool> applied{false};
+    sim.changeState([&](SimState& s) {
+        s.setFault(7, fault::kOpen);
+        s.setInput(11, true);
+        applied = true;
+    });
+    ASSERT_TRUE(WaitFor([&] { return applied.load(); }, 1000ms));
+    ASSERT_TRUE(Send(tool.fd, LinkPacket::make(1, 34, {255})));
+    ASSERT_TRUE(Send(tool.fd, LinkPacket::make(1, 33)));
+    const ReadResult r = ReadPackets(tool.fd, 35, 1000ms);
+    ASSERT_EQ(r.packets.size(), 35u);
+    EXPECT_EQ(r.packets[6].at(4), 7);
+    EXPECT_EQ(r.packets[6].at(6), fault::kOpen);
+    EXPECT_EQ(r.packets[34].command(), 161);
+    EXPECT_EQ(r.packets[34].at(5) & 0x04, 0x04);
 }
 
 TEST(SimPtyE2e, DisconnectHangsUpAndComesBackUnderTheSamePath) {

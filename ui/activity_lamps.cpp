@@ -1,0 +1,36 @@
+#include "ui/activity_lamps.h"
+
+#include <QPainter>
+#include <QRadialGradient>
+
+namespace vm {
+
+ActivityLamps::ActivityLamps(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("ActivityLamps"));
+    setFixedSize(sizeHint());
+}
+
+QSize ActivityLamps::sizeHint() const { return {kPitch * (kLamps - 1) + kLampSize, kLampSize + 2 * kTop}; }
+
+void ActivityLamps::setLitLamp(int lamp) {
+    if (lamp == lit_) return;
+    lit_ = lamp;
+    update();
+}
+
+void ActivityLamps::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (int i = 0; i < kLamps; ++i) {
+        const QRectF r(i * kPitch + 0.5, kTop + 0.5, kLampSize - 1, kLampSize - 1);
+        const bool lit = i == lit_;
+        QRadialGradient glow(r.center() - QPointF(3, 3), kLampSize * 0.7);
+        glow.setColorAt(0, lit ? QColor(200, 255, 200) : QColor(40, 90, 40));
+        glow.setColorAt(1, lit ? QColor(0, 200, 0) : QColor(0, 50, 0));
+        painter.setBrush(glow);
+        painter.setPen(QPen(QColor(60, 60, 60), 1));
+        painter.drawEllipse(r);
+    }
+}
+
+} // namespace vm
