@@ -27,7 +27,8 @@ TMainForm::TMainForm(std::unique_ptr<UsbThread> link, TrafficLog& log, UserPromp
       log_(log),
       prompt_(prompt),
       settings_(std::move(settings)),
-      unit_(*link_, &log_) {
+      unit_(*link_, &log_),
+      transfer_(unit_, store_) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(kProgramTitle);
 
@@ -170,17 +171,12 @@ void TMainForm::RebuildTitle() {
     if (title != windowTitle()) setWindowTitle(title);
 }
 
-QString TMainForm::UnitNameText() const {
-    // The unit name edit lives on a page; until that page exists the name is empty.
-    if (const auto* edit = findChild<QWidget*>(QStringLiteral("EditBoxName")))
-        return edit->property("text").toString();
-    return {};
-}
+QString TMainForm::UnitNameText() const { return store_.boxName(); }
 
 void TMainForm::CloseWaitWindow() { UpdateForm->CloseWaitWindow(); }
 
 void TMainForm::CancelTransfer() {
-    unit_.state().transferState = 0;
+    transfer_.CancelTransfer();
     CloseWaitWindow();
 }
 

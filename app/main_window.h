@@ -3,9 +3,11 @@
 // status bar, the timers that keep the unit talking, and the owner of the
 // link, the frame assembler and the service windows while they are open.
 #include "app/app_settings.h"
+#include "app/config_transfer.h"
 #include "app/service_windows.h"
 #include "app/session_state.h"
 #include "app/unit_session.h"
+#include "config/config_store.h"
 #include "link/frame_codec.h"
 
 #include <QDialog>
@@ -49,9 +51,12 @@ public:
     // Menu and keys (main_window_menu.cpp).
     void MenuOpenClick();
     void MenuSaveClick();
-    void BtnLoadClick();   // Read, F8
-    void BtnUploadClick(); // Upload, F9
-    void MenuDefaultClick();
+    void BtnLoadClick();         // Read, F8
+    void BtnSaveClick();         // Upload, F9
+    void BtnDefaultValueClick(); // Default settings
+    // The chains behind Read and Upload, once the version gate has passed.
+    void ReadConfiguration();
+    void UploadConfiguration();
     void MenuExitClick();
     void MenuUSBClick();
     void MenuFirmwareClick();
@@ -95,6 +100,8 @@ public:
     }
 
     UnitSession& unit() { return unit_; }
+    ConfigStore& store() { return store_; }
+    ConfigTransfer& transfer() { return transfer_; }
     SessionState& session() { return unit_.state(); }
     ServiceWindows& services() { return unit_.services(); }
     UsbThread& link() { return *link_; }
@@ -131,6 +138,8 @@ private:
     // The unit's software must be of the supported major version; reports and
     // returns false otherwise.
     bool CheckVersion();
+    // Shows the wait window modally with the transfer-in-progress flag set.
+    void RunWaitWindow();
     QString UnitNameText() const;
 
     std::unique_ptr<UsbThread> link_;
@@ -138,6 +147,8 @@ private:
     UserPrompt& prompt_;
     AppSettings settings_;
     UnitSession unit_;
+    ConfigStore store_;
+    ConfigTransfer transfer_;
 
     QTabWidget* PageControl1 = nullptr;
     QMenu* MenuSvc = nullptr;

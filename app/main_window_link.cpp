@@ -1,6 +1,7 @@
 // Connection state, received bytes and the timers that talk to the unit.
 #include "app/main_window.h"
 
+#include "app/user_prompt.h"
 #include "link/usb_thread.h"
 
 namespace vm {
@@ -10,6 +11,9 @@ void TMainForm::ConnectLink() {
     connect(link_.get(), &UsbThread::deviceLost, this, &TMainForm::OnDeviceLost);
     connect(link_.get(), &UsbThread::deviceReopened, this, &TMainForm::OnDeviceReopened);
     connect(&unit_, &UnitSession::titleRebuildRequested, this, &TMainForm::RebuildTitle);
+    connect(&unit_, &UnitSession::factoryResetDone, this, &TMainForm::CloseWaitWindow);
+    connect(&transfer_, &ConfigTransfer::chainEnded, this, &TMainForm::CloseWaitWindow);
+    connect(&transfer_, &ConfigTransfer::packFailed, this, [this](const QString& text) { prompt_.ShowError(text); });
 }
 
 void TMainForm::Connect(const QString& description) {

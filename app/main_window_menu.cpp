@@ -5,7 +5,6 @@
 #include "app/user_prompt.h"
 #include "link/usb_select_form.h"
 #include "tools/about_form.h"
-#include "tools/version_form.h"
 
 #include <QAction>
 #include <QKeySequence>
@@ -44,8 +43,8 @@ const EntryDef kEntries[] = {
     {0, "MenuOpen", "&Open", nullptr, &TMainForm::MenuOpenClick},
     {0, "MenuSave", "Save", nullptr, &TMainForm::MenuSaveClick},
     {0, "MenuRead", "Read               F8", "Read data from Voltmast", &TMainForm::BtnLoadClick},
-    {0, "MenuUpload", "Upload            F9", "Upload data to Voltmast", &TMainForm::BtnUploadClick},
-    {0, "MenuDefault", "Default settings", nullptr, &TMainForm::MenuDefaultClick},
+    {0, "MenuUpload", "Upload            F9", "Upload data to Voltmast", &TMainForm::BtnSaveClick},
+    {0, "MenuDefault", "Default settings", nullptr, &TMainForm::BtnDefaultValueClick},
     {0, "MenuExit", "&Exit", nullptr, &TMainForm::MenuExitClick},
     {1, "MenuUSB", "&USB", nullptr, &TMainForm::MenuUSBClick},
     {2, "MenuFirmware", "Firmware", nullptr, &TMainForm::MenuFirmwareClick},
@@ -86,7 +85,7 @@ void TMainForm::CreateKeys() {
         connect(shortcut, &QShortcut::activated, this, handler);
     };
     bind(QKeySequence(Qt::Key_F8), &TMainForm::BtnLoadClick);
-    bind(QKeySequence(Qt::Key_F9), &TMainForm::BtnUploadClick);
+    bind(QKeySequence(Qt::Key_F9), &TMainForm::BtnSaveClick);
     bind(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L), &TMainForm::ShowLogWindow);
 }
 
@@ -105,30 +104,6 @@ bool TMainForm::CheckConnected() {
     return false;
 }
 
-bool TMainForm::CheckVersion() {
-    if (!CheckConnected()) return false;
-    TVersionForm form(this);
-    int result = 0;
-    {
-        Publication publication(unit_.services(), ServiceSlot::Version, &form);
-        result = form.exec();
-    }
-    Q_UNUSED(result);
-    const QString message = VerdictMessage(form.verdict());
-    if (message.isEmpty()) return true;
-    prompt_.ShowMessage(message);
-    return false;
-}
-
-// Read and Upload: the transfer itself follows the version check.
-void TMainForm::BtnLoadClick() {
-    if (!CheckVersion()) return;
-}
-
-void TMainForm::BtnUploadClick() {
-    if (!CheckVersion()) return;
-}
-
 void TMainForm::MenuExitClick() { close(); }
 
 void TMainForm::MenuUSBClick() {
@@ -142,8 +117,5 @@ void TMainForm::MenuAboutClick() {
 }
 
 // Windows and commands that arrive with their own parts of the program.
-void TMainForm::MenuOpenClick() {}
-void TMainForm::MenuSaveClick() {}
-void TMainForm::MenuDefaultClick() {}
 
 } // namespace vm

@@ -19,10 +19,26 @@ public:
         return answer;
     }
 
+    void ShowError(const QString& text) override { errors << text; }
+    QString AskOpenFile(const QString&, const QString& start) override {
+        starts << start;
+        return takeFile();
+    }
+    QString AskSaveFile(const QString&, const QString&, const QString& start) override {
+        starts << start;
+        return takeFile();
+    }
+
     QStringList messages;
+    QStringList errors;
+    QStringList starts;    // where each file dialog started
+    QStringList files;     // answers of the file dialogs, consumed in order
     QStringList questions;
     std::deque<bool> answers; // consumed in order
     bool defaultAnswer = false;
+
+private:
+    QString takeFile() { return files.isEmpty() ? QString() : files.takeFirst(); }
 };
 
 } // namespace vm

@@ -45,21 +45,19 @@ void TUpdateForm::showEvent(QShowEvent* event) {
 }
 
 void TUpdateForm::FormActivate() {
-    ProgressBar1->setValue(0);
-    ticks_ = 0;
+    clock_.Start();
+    ProgressBar1->setValue(clock_.progress());
     Timer1.start();
 }
 
 void TUpdateForm::Timer1Timer() {
-    if (ticks_ > kMaxTicks) {
+    if (clock_.Tick()) {
         Timer1.stop();
-        prompt_.ShowMessage(QStringLiteral(" Update timeout "));
+        prompt_.ShowMessage(QString::fromLatin1(kUpdateTimeoutText));
         close();
         return;
     }
-    ++ticks_;
-    const int next = ProgressBar1->value() + 1;
-    ProgressBar1->setValue(next > 100 ? 0 : next);
+    ProgressBar1->setValue(clock_.progress());
 }
 
 void TUpdateForm::CloseWaitWindow() {

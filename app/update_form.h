@@ -2,6 +2,8 @@
 // The modal wait window shown while the configuration moves to or from the
 // unit. Its bar only shows that something is happening; its timer bounds the
 // transfer to about 30 s.
+#include "app/wait_clock.h"
+
 #include <QDialog>
 #include <QTimer>
 
@@ -16,8 +18,8 @@ class UserPrompt;
 class TUpdateForm : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kTickMs = 100;
-    static constexpr int kMaxTicks = 300; // the tick after the 301st gives up
+    static constexpr int kTickMs = WaitClock::kTickMs;
+    static constexpr int kMaxTicks = WaitClock::kMaxTicks;
 
     explicit TUpdateForm(UserPrompt& prompt, QWidget* parent = nullptr);
 
@@ -27,7 +29,7 @@ public:
     // Stops the timer and closes the window.
     void CloseWaitWindow();
 
-    int ticks() const { return ticks_; }
+    int ticks() const { return clock_.ticks(); }
     int progress() const;
     QTimer& timer() { return Timer1; }
 
@@ -44,7 +46,7 @@ private:
     QLabel* Label1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QPushButton* BtnCancel = nullptr;
-    int ticks_ = 0;
+    WaitClock clock_;
 };
 
 } // namespace vm

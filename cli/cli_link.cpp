@@ -39,7 +39,7 @@ QStringList CliLink::devices() const { return link_->EnumerateDevices(); }
 bool CliLink::prepare(const Target& target, std::string* error) {
     if (!target.port.empty()) directory_->addPort(QString::fromStdString(target.port));
     if (target.sim && !sim_) {
-        auto sim = std::make_unique<sim::SimPty>();
+        auto sim = std::make_unique<sim::SimPty>(target.simOptions);
         std::string why;
         if (!sim->start(&why)) {
             if (error) *error = "cannot start the simulated unit: " + why;

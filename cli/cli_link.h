@@ -2,6 +2,7 @@
 // The link as the command line uses it: one device, received packets handed to
 // a callback, link trouble reported on stderr in the tool's words.
 #include "link/frame_codec.h"
+#include "sim/sim_options.h"
 
 #include <QObject>
 #include <functional>
@@ -20,6 +21,7 @@ struct Target {
     std::string port;        // --port PATH
     std::string description; // --device DESCRIPTION
     bool sim = false;        // --sim
+    sim::SimOptions simOptions;
 };
 
 inline constexpr const char* kSimDescription = "Voltmast Simulator";

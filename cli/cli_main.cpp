@@ -1,5 +1,6 @@
 // voltmast-cli: the tool's link and commands without windows, for scripts and
 // production lines.
+#include "cli/cli_config.h"
 #include "cli/cli_link.h"
 #include "cli/cli_status.h"
 #include "cli/packet_text.h"
@@ -66,6 +67,21 @@ int main(int argc, char** argv) {
 
     auto* status = cli.add_subcommand("status", "Check the unit's version and print its live state");
 
+    std::string readFile;
+    auto* read = cli.add_subcommand("read", "Read the whole configuration and save it as a .cfg file");
+    read->add_option("-o,--output", readFile, "Configuration file to write")->required();
+
+    std::string uploadFile, uploadName;
+    bool reboot = false;
+    auto* upload = cli.add_subcommand("upload", "Upload a .cfg file to the unit");
+    upload->add_option("FILE", uploadFile, "Configuration file")->required();
+    auto* nameOpt = upload->add_option("--name", uploadName, "Unit name to send (default: the unit's own)");
+    upload->add_flag("--reboot", reboot, "Reboot the unit afterwards to use the new settings");
+
+    std::string resetFile;
+    auto* reset = cli.add_subcommand("factory-reset", "Reset the unit to factory settings, then read them");
+    auto* resetOpt = reset->add_option("-o,--output", resetFile, "Save the factory configuration to this file");
+
     double seconds = -1;
     auto* monitor = cli.add_subcommand("monitor", "Print every packet that arrives");
     monitor->add_option("--seconds", seconds, "Stop after this many seconds")->check(CLI::Range(0.0, 1e7));
@@ -110,6 +126,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (*status) return RunStatus(link, std::cout, std::cerr);
+    if (*read) return RunRead(link, readFile, std::cout, std::cerr);
+    if (*upload)
+        return RunUpload(link, uploadFile, *nameOpt ? std::optional<std::string>(uploadName) : std::nullopt, reboot,
+                         std::cout, std::cerr);
+    if (*reset)
+        return RunFactoryReset(link, *resetOpt ? std::optional<std::string>(resetFile) : std::nullopt, std::cout,
+                               std::cerr);
 
     link.onPacket = [](const LinkPacket& p) { std::cout << FormatPacket(p) << std::endl; };
     if (*send) {

@@ -2,12 +2,8 @@
 
 #include "app/unit_session.h"
 #include "cli/cli_link.h"
-#include "link/usb_thread.h"
-#include "tools/version_check.h"
+#include "cli/cli_session.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
 #include <ostream>
 #include <set>
 
@@ -38,53 +34,17 @@ void PrintStatus(const UnitSession& unit, LiveStatus& live, std::ostream& out) {
 } // namespace
 
 int RunStatus(CliLink& link, std::ostream& out, std::ostream& err) {
-    UnitSession unit(link.link(), nullptr);
-    unit.state().connected = 1;
-    QObject::connect(&link.link(), &UsbThread::bytesReceived, &unit, &UnitSession::PutBytes);
-
+    CliSession session(link);
+    UnitSession& unit = session.unit();
     bool values = false, inputs = false;
     std::set<int> channels;
     QObject::connect(&unit.live(), &LiveStatus::valuesChanged, [&] { values = true; });
     QObject::connect(&unit.live(), &LiveStatus::inputsChanged, [&] { inputs = true; });
     QObject::connect(&unit.live(), &LiveStatus::channelChanged, [&](int n) { channels.insert(n); });
 
-    QTimer poll, keepAlive, deadline;
-    poll.setInterval(UnitSession::kPollMs);
-    keepAlive.setInterval(UnitSession::kKeepAliveMs);
-    QObject::connect(&poll, &QTimer::timeout, &unit, &UnitSession::PollTick);
-    QObject::connect(&keepAlive, &QTimer::timeout, &unit, &UnitSession::KeepAliveTick);
-    poll.start();
-    keepAlive.start();
-    unit.KeepAliveTick(); // ask for the version at once
-
-    // The version gate, as before every transfer.
-    VersionCheck check;
-    {
-        Publication publication(unit.services(), ServiceSlot::Version, &check);
-        QEventLoop wait;
-        QObject::connect(&check, &VersionCheck::finished, &wait, &QEventLoop::quit);
-        check.FormCreate();
-        wait.exec();
-    }
-    const QString verdict = VerdictMessage(check.verdict());
-    if (!verdict.isEmpty()) {
-        err << verdict.toStdString() << std::endl;
-        return 1;
-    }
-
-    QEventLoop wait;
+    if (!session.CheckVersion(err)) return 1;
     auto complete = [&] { return values && inputs && channels.size() == LiveStatus::kChannels; };
-    auto checkDone = [&] {
-        if (complete()) wait.quit();
-    };
-    QObject::connect(&unit.live(), &LiveStatus::valuesChanged, &wait, checkDone);
-    QObject::connect(&unit.live(), &LiveStatus::inputsChanged, &wait, checkDone);
-    QObject::connect(&unit.live(), &LiveStatus::channelChanged, &wait, checkDone);
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, &wait, &QEventLoop::quit);
-    deadline.start(kRoundTimeoutMs);
-    if (!complete()) wait.exec();
-    if (!complete()) {
+    if (!session.RunUntil(complete, kRoundTimeoutMs)) {
         err << "no complete live status from the unit within " << kRoundTimeoutMs << " ms" << std::endl;
         return 1;
     }

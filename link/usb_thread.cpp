@@ -225,6 +225,7 @@ void UsbThread::Enqueue(const std::uint8_t* frame, int length) {
         QMutexLocker lock(&queueLock_);
         queue_.push(frame, length);
     }
+    bytesQueued_ += static_cast<quint64>(length);
     lastFrame_.length = length;
     std::copy(frame, frame + length, lastFrame_.bytes.begin());
     lastFrameValid_ = true;

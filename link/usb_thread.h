@@ -60,6 +60,8 @@ public:
     void ResendLast() override;
     bool resendAvailable() const { return lastFrameValid_; }
     int pendingFrames() const;
+    // Bytes of every frame queued so far (for measurements).
+    quint64 bytesQueued() const { return bytesQueued_; }
 
     DeviceDirectory& directory() { return *directory_; }
 
@@ -89,6 +91,7 @@ private:
     std::atomic<RxRoute> route_{0};
 
     // Touched on the owner's thread only.
+    quint64 bytesQueued_ = 0;
     TxQueue::Frame lastFrame_;
     bool lastFrameValid_ = false;
 };

@@ -54,6 +54,7 @@ void AddAllHandlers(SimHandlerTable& table) {
     AddServiceHandlers(table);
     AddStatusHandlers(table);
     AddLiveHandlers(table);
+    AddConfigHandlers(table);
 }
 
 } // namespace vm::sim

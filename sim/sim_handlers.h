@@ -4,6 +4,7 @@
 // in one of the Add...Handlers functions.
 #include "link/link_packet.h"
 #include "link/message_catalogue.h"
+#include "sim/sim_config.h"
 #include "sim/sim_state.h"
 
 #include <cstdint>
@@ -28,7 +29,14 @@ constexpr int kChannelStateLength = 10; // 4 channel; 5 switch; 6 fault; 7, 8 cu
 constexpr int kTestModeDoneLength = 5;
 constexpr int kUnitStatsLength = 8; // 4, 5 max current (low first); 6 max °C; 7 watchdog
 
-constexpr std::uint8_t kAllChannels = 255;
+// Acknowledgement of a configuration write: blocks chosen by position 4
+// (inputs, outputs, CAN rules, virtual inputs, flash, exports 2..4) are
+// acknowledged with that index at position 4 (length 5), the others with the
+// bare code (length 4). Factory reset and reboot answers are 4 bytes long.
+constexpr int kConfigAckIndexedLength = 5;
+constexpr int kConfigAckLength = 4;
+
+constexpr std::uint8_t kAllChannels = 255; // also "all inputs" for the input read
 constexpr std::uint8_t kSwitchOn = 0xF0;
 constexpr std::uint8_t kSwitchOff = 0x0F;
 } // namespace layout
@@ -50,6 +58,7 @@ private:
 void AddServiceHandlers(SimHandlerTable& table); // group 0
 void AddStatusHandlers(SimHandlerTable& table);  // group 1: status and version
 void AddLiveHandlers(SimHandlerTable& table);    // group 1: live status, test mode, statistics
+void AddConfigHandlers(SimHandlerTable& table);  // group 1: configuration, factory reset, reboot
 void AddAllHandlers(SimHandlerTable& table);
 
 // Packet builders shared by handlers and tests.
@@ -58,6 +67,7 @@ LinkPacket MakeResendRequest();
 LinkPacket MakeLiveValuesPacket(const LiveReading& live);
 LinkPacket MakeInputStatePacket(std::uint16_t inputs, std::uint32_t canInputs);
 LinkPacket MakeChannelStatePacket(int channel, const ChannelReading& reading);
+LinkPacket MakeConfigAnswer(const ConfigBlockKind& kind, const ConfigBytes& payload);
 LinkPacket MakeUnitStatsPacket(std::uint16_t maxCurrentTenths, std::uint8_t maxTemperature,
                                std::uint8_t watchdogCount);
 

@@ -46,6 +46,7 @@ constexpr const char* kCommandHelp =
     "  fault CH CODE       channel 1..34 reports CODE: 0 none, 1 -SHORT, 2 +SHORT, 4 OPEN, 8 OVERLOAD\n"
     "  input N on|off      input 1..11\n"
     "  can N on|off        CAN input 1..32\n"
+    "  config-seed N       load the random configuration of seed N (0: factory configuration)\n"
     "  quit";
 
 // Reads a whole decimal number; false for anything else.
@@ -104,6 +105,14 @@ bool RunCommand(const std::string& line, vm::sim::SimPty& sim) {
         }
         sim.changeState([=](vm::sim::SimState& s) { s.setFault(channel, static_cast<std::uint8_t>(code)); });
         std::cerr << "channel " << channel << " fault " << code << "\n";
+    } else if (word == "config-seed") {
+        int seed = 0;
+        if (!ParseInt(a, seed) || seed < 0) {
+            std::cerr << "config-seed wants a number 0 or above\n";
+            return true;
+        }
+        sim.changeState([=](vm::sim::SimState& s) { s.config.loadRandom(static_cast<std::uint32_t>(seed)); });
+        std::cerr << "configuration of seed " << seed << " loaded\n";
     } else if (word == "input" || word == "can") {
         const bool can = word == "can";
         const int count = can ? vm::sim::kCanInputCount : vm::sim::kInputCount;
@@ -156,6 +165,10 @@ int main(int argc, char** argv) {
     app.add_option("--disconnect-every", plan.everyMs, "Repeat the unplug every MS milliseconds")
         ->type_name("MS")
         ->check(CLI::PositiveNumber);
+    app.add_option("--config-seed", options.configSeed,
+                   "Start with the random valid configuration of seed N (0: factory configuration)")
+        ->type_name("N")
+        ->capture_default_str();
     app.add_flag("--silent", silent, "Start without answering (\"silent off\" on stdin resumes)");
     app.add_option("--fault", faults,
                    "Channel CH reports fault CODE: 1 -SHORT, 2 +SHORT, 4 OPEN, 8 OVERLOAD (repeatable)")

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 namespace vm::sim {
@@ -10,6 +11,7 @@ struct SimOptions {
     int replyDelayMs = 0;         // extra time between a request and its answer
     int dropEveryNth = 0;         // 0: never; N: the Nth, 2Nth, ... reply is not sent
     int corruptEveryNth = 0;      // 0: never; N: one byte of every Nth reply is flipped
+    std::uint32_t configSeed = 0; // 0: factory configuration; N: random valid one from seed N
 };
 
 } // namespace vm::sim

@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <functional>
+#include <future>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -386,6 +388,25 @@ void SimPty::changeState(std::function<void(SimState&)> change) { change(d->unit
 bool SimPty::running() const { return false; }
 
 #endif
+
+bool SimPty::inspectState(std::function<void(const SimState&)> look) {
+    if (!running()) {
+        look(d->unit.state());
+        return true;
+    }
+    auto done = std::make_shared<std::promise<void>>();
+    auto finished = done->get_future();
+    changeState([done, look = std::move(look)](SimState& s) {
+        look(s);
+        done->set_value();
+    });
+    try {
+        finished.get();
+        return true;
+    } catch (const std::future_error&) {
+        return false; // stopped before it got to it: the command was dropped
+    }
+}
 
 const std::string& SimPty::path() const { return d->path; }
 SimUnit& SimPty::unit() { return d->unit; }

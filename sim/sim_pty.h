@@ -32,6 +32,10 @@ public:
     // Runs change on the unit's state from the serving thread (at once when not
     // started), so faults and inputs can be set while the tool talks to it.
     void changeState(std::function<void(SimState&)> change);
+    // Runs look on the state from the serving thread and waits until it has run,
+    // so tests can read the configuration image while the tool talks to the unit.
+    // False when the unit stopped before it got to it.
+    bool inspectState(std::function<void(const SimState&)> look);
 
     SimUnit& unit(); // not thread-safe: use before start() or for read-only checks
     // Reply frames sent so far (for tests and the benchmark).

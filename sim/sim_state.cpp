@@ -122,6 +122,13 @@ void SimState::noteLive(const LiveReading& live) {
     maxTemperature_ = std::max(maxTemperature_, live.temperature);
 }
 
+void SimState::reboot() {
+    poweredUp = clock();
+    setTestMode(static_cast<std::uint8_t>(TestMode::Auto));
+    maxCurrentTenths_ = 0;
+    maxTemperature_ = 0;
+}
+
 bool SimState::setInput(int input, bool on) {
     if (input < 1 || input > kInputCount) return false;
     const auto bit = static_cast<std::uint16_t>(1u << (input - 1));

@@ -6,10 +6,13 @@
 // Live values are a function of the clock, so everything read at one moment
 // agrees (the total current is the sum of the channel currents) and tests can
 // stop time.
+#include "sim/sim_config.h"
+
 #include <array>
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 
 namespace vm::sim {
@@ -84,6 +87,23 @@ struct SimState {
     std::uint16_t maxCurrentTenths() const { return maxCurrentTenths_; }
     std::uint8_t maxTemperature() const { return maxTemperature_; }
     std::uint8_t watchdogCount = 0;
+
+    // The configuration image, block by block in wire layout (sim_config.h).
+    SimConfig config;
+    // Stored payload (positions 4..) of a block: writeCommand is the block's
+    // write code (msg::OUTPUT_CFG_WRITE, ...), index its wire index (inputs and
+    // channels from 1, CAN rules, virtual inputs, flash and exports 2..4 from 0,
+    // unindexed blocks 0). Empty for an unknown code or index.
+    ConfigBytes configBlock(std::uint8_t writeCommand, int index) const {
+        return config.block(writeCommand, index);
+    }
+    bool setConfigBlock(std::uint8_t writeCommand, int index, std::span<const std::uint8_t> payload) {
+        return config.setBlock(writeCommand, index, payload);
+    }
+
+    // A restart: the power-up counter starts again, manual test ends and the
+    // running maxima are forgotten. The configuration stays.
+    void reboot();
 
 private:
     struct Channel {

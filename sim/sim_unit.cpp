@@ -7,6 +7,7 @@ SimUnit::SimUnit(SimOptions options, SimClock clock)
     state_.version = options_.version;
     if (clock) state_.clock = std::move(clock);
     state_.poweredUp = state_.clock();
+    state_.config.loadRandom(options_.configSeed);
     AddAllHandlers(handlers_);
 }
 

@@ -14,6 +14,10 @@ public:
 
     void ShowMessage(const QString& text) override;
     bool Confirm(const QString& text) override;
+    void ShowError(const QString& text) override;
+    bool ConfirmWarning(const QString& text) override;
+    QString AskOpenFile(const QString& filter, const QString& start) override;
+    QString AskSaveFile(const QString& filter, const QString& defaultSuffix, const QString& start) override;
 
 private:
     QWidget* parent_;

@@ -2,6 +2,7 @@
 // the real link over a pseudo-terminal, the timer handlers called by the test.
 #include "app/main_window.h"
 #include "app/scripted_prompt.h"
+#include "app/update_form.h"
 #include "link/device_directory.h"
 #include "link/traffic_log.h"
 #include "link/usb_select_form.h"
@@ -84,4 +85,12 @@ TEST(ConnectionEndToEnd, SelectWatchUnplugAndReplug) {
     form.TimerSerialTimer();
     EXPECT_TRUE(prompt.messages.isEmpty()) << prompt.messages.join("; ").toStdString();
     EXPECT_EQ(form.unit().stats().version, "8.12");
+
+    // ... and the whole configuration arrives; the wait window closes by itself.
+    EXPECT_EQ(form.transfer().blocksApplied(), 106);
+    EXPECT_FALSE(form.waitWindow().isVisible());
+    EXPECT_EQ(form.session().transferInProgress, 0);
+    form.RebuildTitle();
+    EXPECT_EQ(form.windowTitle(), QString("Voltmast Tool - [ %1 ]").arg(form.store().boxName()));
+    EXPECT_FALSE(form.store().boxName().isEmpty());
 }

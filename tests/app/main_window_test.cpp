@@ -122,7 +122,7 @@ TEST_F(MainFormTest, ConnectFailureAndDeviceEvents) {
 
     // Read and Upload refuse without a unit.
     form->BtnLoadClick();
-    form->BtnUploadClick();
+    form->BtnSaveClick();
     EXPECT_EQ(prompt.messages, QStringList(2, "Is not connected to target, please connect USB"));
 }
 
@@ -187,8 +187,7 @@ TEST_F(MainFormTest, TitleFollowsTheConfigurationSource) {
     form->session().configFromUnit = 1;
     form->TimerVersionTimer();
     EXPECT_EQ(form->windowTitle(), "Voltmast Tool - [ No Name ]");
-    auto* name = new QLineEdit("Truck 7", form->findChild<QWidget*>("TabSheetGeneral"));
-    name->setObjectName("EditBoxName");
+    form->store().setBoxName("Truck 7");
     form->TimerVersionTimer();
     EXPECT_EQ(form->windowTitle(), "Voltmast Tool - [ Truck 7 ]");
     form->session().configFromUnit = 0;

@@ -4,25 +4,13 @@
 
 #include <QStringList>
 #include <gtest/gtest.h>
+
+#include "tests/support/recording_link.h"
 #include <vector>
 
 using namespace vm;
 
 namespace {
-
-// Records what the session puts on the link, decoded back into packets.
-struct RecordingLink : PacketLink {
-    std::vector<LinkPacket> sent;
-    int resends = 0;
-    FrameAssembler decoder{[this](const LinkPacket& p) { sent.push_back(p); }};
-    void Enqueue(const std::uint8_t* frame, int n) override { decoder.PutBytes(frame, n); }
-    void ResendLast() override { ++resends; }
-    std::vector<int> commands() const {
-        std::vector<int> out;
-        for (const auto& p : sent) out.push_back(p.command());
-        return out;
-    }
-};
 
 struct Recorder : PacketReceiver {
     int seen = 0;

@@ -54,6 +54,16 @@ port="$(start_sim "$tmp/sim4" --silent --no-pacing)"
 [ $rc -eq 1 ] && [ "$(cat "$tmp/err")" = "Timeout for software version" ]
 check "status of a silent unit times out" $?
 
+out="$("$CLI" --sim read -o "$tmp/unit")"; rc=$?
+[ $rc -eq 0 ] && [ "$out" = "name: VOLTMAST SIM" ] && grep -q '^\[CAN_EXPORT_4\]$' "$tmp/unit.cfg"
+check "read saves the whole configuration with .cfg" $?
+"$CLI" --sim upload "$tmp/unit.cfg" --reboot >/dev/null 2>"$tmp/err"
+check "upload of a read file" $?
+"$CLI" --sim upload "$tmp/none.cfg" >/dev/null 2>"$tmp/err"; rc=$?
+[ $rc -eq 1 ] && grep -q "no such file" "$tmp/err"; check "upload of a missing file exits 1" $?
+out="$("$CLI" --sim factory-reset -o "$tmp/factory.cfg")"; rc=$?
+[ $rc -eq 0 ] && cmp -s "$tmp/unit.cfg" "$tmp/factory.cfg"; check "factory reset reads the defaults" $?
+
 # A unit that corrupts every answer: the checksum line goes to stderr, nothing to stdout.
 "$SIM" --corrupt-every 1 --no-pacing >"$tmp/sim1" 2>/dev/null &
 for _ in $(seq 50); do [ -s "$tmp/sim1" ] && break; sleep 0.05; done

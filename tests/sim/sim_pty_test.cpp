@@ -209,6 +209,26 @@ TEST(SimPtyE2e, StateChangesReachTheServingUnit) {
     EXPECT_EQ(r.packets[34].at(5) & 0x04, 0x04);
 }
 
+TEST(SimPtyE2e, UploadedBlockCanBeInspectedWhileServing) {
+    SimOptions options;
+    options.paced = false;
+    SimPty sim(options);
+    ASSERT_TRUE(sim.start());
+    Fd tool(OpenRaw(sim.path()));
+    ASSERT_GE(tool.fd, 0);
+    const std::uint8_t name[16] = {'T', 'R', 'U', 'C', 'K', ' ', '7'};
+    ASSERT_TRUE(Send(tool.fd, LinkPacket::make(1, 98, name, 16)));
+    const ReadResult r = ReadPackets(tool.fd, 1, 1000ms);
+    ASSERT_EQ(r.packets.size(), 1u);
+    EXPECT_EQ(r.packets[0].command(), 225);
+    std::vector<std::uint8_t> stored;
+    ASSERT_TRUE(sim.inspectState([&](const SimState& s) { stored = s.configBlock(98, 0); }));
+    EXPECT_EQ(stored, std::vector<std::uint8_t>(name, name + 16));
+    sim.stop();
+    EXPECT_TRUE(sim.inspectState([&](const SimState& s) { stored = s.configBlock(98, 1); }));
+    EXPECT_TRUE(stored.empty());
+}
+
 TEST(SimPtyE2e, DisconnectHangsUpAndComesBackUnderTheSamePath) {
     SimPty sim;
     ASSERT_TRUE(sim.start());

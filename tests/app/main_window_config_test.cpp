@@ -1,0 +1,105 @@
+// Read, Upload, Default settings, Open and Save as the main window runs them.
+#include "app/main_window.h"
+#include "app/scripted_prompt.h"
+#include "app/update_form.h"
+#include "link/device_directory.h"
+#include "link/traffic_log.h"
+#include "link/usb_thread.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace vm;
+
+namespace {
+
+class MainFormConfigTest : public ::testing::Test {
+protected:
+    MainFormConfigTest() {
+        auto link = std::make_unique<UsbThread>(std::make_unique<FixedDirectory>(), &log);
+        form = std::make_unique<TMainForm>(std::move(link), log, prompt,
+                                           AppSettings(dir.filePath("t.INI"), dir.path()));
+        form->timer1().stop();
+        form->timerVersion().stop();
+    }
+    QByteArray contents(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    QTemporaryDir dir;
+    TrafficLog log;
+    ScriptedPrompt prompt;
+    std::unique_ptr<TMainForm> form;
+};
+
+} // namespace
+
+TEST_F(MainFormConfigTest, DefaultSettingsAnsweredNoSendsNothing) {
+    form->session().connected = 1;
+    prompt.answers = {false};
+    form->BtnDefaultValueClick();
+    EXPECT_EQ(prompt.questions, QStringList{"This will reset the Voltmast to factory settings?"});
+    EXPECT_EQ(form->link().pendingFrames(), 0);
+}
+
+TEST_F(MainFormConfigTest, UploadWithoutAnswerTimesOutAndStillAsksToReboot) {
+    form->session().connected = 1; // the link stays closed: nothing ever answers
+    QTimer::singleShot(0, form.get(), [&] {
+        for (int i = 0; i < 302 && form->waitWindow().isVisible(); ++i) form->waitWindow().Timer1Timer();
+    });
+    form->UploadConfiguration();
+    EXPECT_EQ(prompt.messages, QStringList{" Update timeout "});
+    EXPECT_EQ(prompt.questions, QStringList{"Reboot Target to use new settings?"});
+    EXPECT_EQ(form->link().pendingFrames(), 1); // input 1, and no reboot on No
+    EXPECT_EQ(form->transfer().state(), 3);
+    EXPECT_EQ(form->session().transferInProgress, 0);
+}
+
+TEST_F(MainFormConfigTest, SaveThenOpenRoundTripsAndNamesTheFileInTheTitle) {
+    form->store().setBoxName("Unit A");
+    OutputControls out = form->store().output(3);
+    out.name = "Beacon";
+    form->store().setOutput(3, out);
+
+    prompt.files = {dir.filePath("setup.txt")};
+    form->MenuSaveClick();
+    const QString saved = dir.filePath("setup.cfg");
+    ASSERT_TRUE(QFile::exists(saved));
+    EXPECT_FALSE(QFile::exists(dir.filePath("setup.txt"))); // nothing made at the name typed
+    EXPECT_TRUE(prompt.errors.isEmpty()) << prompt.errors.join(";").toStdString();
+
+    form->store().setOutput(3, OutputControls{});
+    prompt.files = {saved};
+    form->MenuOpenClick();
+    EXPECT_EQ(form->store().output(3).name, "Beacon");
+    EXPECT_TRUE(form->store().boxName().isEmpty());
+    EXPECT_EQ(form->session().namesDirty, 1);
+    form->RebuildTitle();
+    EXPECT_EQ(form->windowTitle(), "Voltmast Tool - [ setup.cfg ]");
+    EXPECT_EQ(prompt.starts.last(), saved); // the dialogs start at the remembered file
+}
+
+TEST_F(MainFormConfigTest, OverwriteIsAskedAndNoKeepsTheFile) {
+    const QString path = dir.filePath("keep.cfg");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[INPUT]\nNAME1=old\n");
+    }
+    prompt.files = {path};
+    prompt.answers = {false};
+    form->MenuSaveClick();
+    EXPECT_EQ(prompt.questions, QStringList{QString("File already exists: '%1'\nOverwrite ?").arg(path)});
+    EXPECT_EQ(contents(path), "[INPUT]\nNAME1=old\n");
+}
+
+TEST_F(MainFormConfigTest, SaveIntoAMissingFolderIsReported) {
+    prompt.files = {dir.filePath("no/such/folder/x.cfg")};
+    form->MenuSaveClick();
+    ASSERT_EQ(prompt.errors.size(), 1);
+    EXPECT_TRUE(prompt.errors[0].startsWith("Unable to create file: '")) << prompt.errors[0].toStdString();
+}
