@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 
 #include "app/user_prompt.h"
+#include "pages/general_page.h"
 #include "link/usb_thread.h"
 
 namespace vm {
@@ -13,6 +14,12 @@ void TMainForm::ConnectLink() {
     connect(&unit_, &UnitSession::titleRebuildRequested, this, &TMainForm::RebuildTitle);
     connect(&unit_, &UnitSession::factoryResetDone, this, &TMainForm::CloseWaitWindow);
     connect(&transfer_, &ConfigTransfer::chainEnded, this, &TMainForm::CloseWaitWindow);
+    // The General page labels carry the names: "5: Beacon".
+    connect(&store_, &ConfigStore::nameChanged, this, [this](ConfigStore::Block block, int n, const QString& name) {
+        if (block == ConfigStore::Block::Output) General->SetOutputName(n, name);
+        else if (block == ConfigStore::Block::Input) General->SetInputName(n, name);
+        else if (block == ConfigStore::Block::CanRule) General->SetCanInputName(n, name);
+    });
     connect(&transfer_, &ConfigTransfer::packFailed, this, [this](const QString& text) { prompt_.ShowError(text); });
 }
 

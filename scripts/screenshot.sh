@@ -31,7 +31,7 @@ xvfb-run -a -s '-screen 0 1280x900x24' sh -c '
     cd "$1"
     ./voltmast-tool --sim --no-splash &
     pid=$!
-    sleep 3
+    sleep 5
     import -window root "$2.full.png"
     kill "$pid"
     wait "$pid" 2>/dev/null || true

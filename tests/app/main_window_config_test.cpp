@@ -2,12 +2,14 @@
 #include "app/main_window.h"
 #include "app/scripted_prompt.h"
 #include "app/update_form.h"
+#include "config/block_accessors.h"
 #include "link/device_directory.h"
 #include "link/traffic_log.h"
 #include "link/usb_thread.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -102,4 +104,14 @@ TEST_F(MainFormConfigTest, SaveIntoAMissingFolderIsReported) {
     form->MenuSaveClick();
     ASSERT_EQ(prompt.errors.size(), 1);
     EXPECT_TRUE(prompt.errors[0].startsWith("Unable to create file: '")) << prompt.errors[0].toStdString();
+}
+
+TEST_F(MainFormConfigTest, NamesFromTheStoreReachTheGeneralPage) {
+    SetOutputName(form->store(), 5, "Beacon");
+    SetInputName(form->store(), 2, "Door");
+    SetCanInputName(form->store(), 32, "Gear");
+    auto text = [&](const char* name) { return form->findChild<QLabel*>(name)->text(); };
+    EXPECT_EQ(text("LabelHighPowerCh5"), "5: Beacon");
+    EXPECT_EQ(text("LabelInputCh2"), "2: Door");
+    EXPECT_EQ(text("LabelCanInputCh32"), "32: Gear");
 }
