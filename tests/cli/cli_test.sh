@@ -10,7 +10,16 @@ check() { # description, condition result
     if [ "$2" -eq 0 ]; then echo "ok   $1"; passes=$((passes + 1)); else echo "FAIL $1"; fails=$((fails + 1)); fi
 }
 tmp="$(mktemp -d)"
-trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$tmp"' EXIT
+pids=""
+trap 'kill $pids 2>/dev/null; wait 2>/dev/null; rm -rf "$tmp"' EXIT
+# Starts a simulated unit in the background; sets port to the path it serves.
+start_sim() { # output file, options...
+    local file="$1"; shift
+    "$SIM" "$@" >"$file" 2>/dev/null &
+    pids="$pids $!"
+    for _ in $(seq 50); do [ -s "$file" ] && break; sleep 0.05; done
+    port="$(head -n1 "$file")"
+}
 
 out="$("$CLI" --sim send 1 6)"; rc=$?
 [ $rc -eq 0 ] && [[ "$out" == "1 135 38 2E 31 32 00"* ]]; check "send 1 6 prints the STATUS answer" $?
@@ -39,17 +48,11 @@ out="$("$CLI" --sim status)"; rc=$?
 check "status prints one round of live state" $?
 
 # The version gate decides the status command's exit.
-start_sim() { # output file, options...
-    local file="$1"; shift
-    "$SIM" "$@" >"$file" 2>/dev/null &
-    for _ in $(seq 50); do [ -s "$file" ] && break; sleep 0.05; done
-    head -n1 "$file"
-}
-port="$(start_sim "$tmp/sim3" --version-text 9.01 --no-pacing)"
+start_sim "$tmp/sim3" --version-text 9.01 --no-pacing
 "$CLI" --port "$port" status >"$tmp/out" 2>"$tmp/err"; rc=$?
 [ $rc -eq 1 ] && [ "$(cat "$tmp/err")" = "Wrong software version in target, use other program" ]
 check "status refuses another major version" $?
-port="$(start_sim "$tmp/sim4" --silent --no-pacing)"
+start_sim "$tmp/sim4" --silent --no-pacing
 "$CLI" --port "$port" status >"$tmp/out" 2>"$tmp/err"; rc=$?
 [ $rc -eq 1 ] && [ "$(cat "$tmp/err")" = "Timeout for software version" ]
 check "status of a silent unit times out" $?
@@ -65,17 +68,12 @@ out="$("$CLI" --sim factory-reset -o "$tmp/factory.cfg")"; rc=$?
 [ $rc -eq 0 ] && cmp -s "$tmp/unit.cfg" "$tmp/factory.cfg"; check "factory reset reads the defaults" $?
 
 # A unit that corrupts every answer: the checksum line goes to stderr, nothing to stdout.
-"$SIM" --corrupt-every 1 --no-pacing >"$tmp/sim1" 2>/dev/null &
-for _ in $(seq 50); do [ -s "$tmp/sim1" ] && break; sleep 0.05; done
-port="$(head -n1 "$tmp/sim1")"
+start_sim "$tmp/sim1" --corrupt-every 1 --no-pacing
 "$CLI" --port "$port" send 1 6 --wait 300 >"$tmp/out" 2>"$tmp/err"
 [ ! -s "$tmp/out" ] && grep -q "^Checksum error  " "$tmp/err"; check "bad checksum reported on stderr" $?
-kill %1; wait %1 2>/dev/null
 
 # Unplug and replug while monitoring.
-"$SIM" --disconnect-after 200 --disconnect-for 300 >"$tmp/sim2" 2>/dev/null &
-for _ in $(seq 50); do [ -s "$tmp/sim2" ] && break; sleep 0.05; done
-port="$(head -n1 "$tmp/sim2")"
+start_sim "$tmp/sim2" --disconnect-after 200 --disconnect-for 300
 "$CLI" --port "$port" monitor --seconds 1 >/dev/null 2>"$tmp/err"; rc=$?
 [ $rc -eq 0 ] && [ "$(cat "$tmp/err")" = "$(printf 'USB DISCONNECTED\nUSB CONNECTED')" ]
 check "monitor reports the loss and the return once each" $?
