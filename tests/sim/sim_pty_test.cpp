@@ -20,6 +20,12 @@
 namespace vm::sim {
 namespace {
 
+SimOptions Unpaced() {
+    SimOptions options;
+    options.paced = false;
+    return options;
+}
+
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
@@ -144,9 +150,7 @@ TEST(SimPtyE2e, PacedBurstIsAnsweredInOrderAtLineSpeed) {
 }
 
 TEST(SimPtyE2e, UnpacedExchangesKeepOrderAndContent) {
-    SimOptions options;
-    options.paced = false;
-    SimPty sim(options);
+    SimPty sim(Unpaced());
     ASSERT_TRUE(sim.start());
     Fd tool(OpenRaw(sim.path()));
     ASSERT_GE(tool.fd, 0);
@@ -171,9 +175,7 @@ TEST(SimPtyE2e, UnpacedExchangesKeepOrderAndContent) {
 }
 
 TEST(SimPtyE2e, SilentAnswersNothingUntilSwitchedBack) {
-    SimOptions options;
-    options.paced = false;
-    SimPty sim(options);
+    SimPty sim(Unpaced());
     ASSERT_TRUE(sim.start());
     Fd tool(OpenRaw(sim.path()));
     ASSERT_GE(tool.fd, 0);
@@ -186,9 +188,7 @@ TEST(SimPtyE2e, SilentAnswersNothingUntilSwitchedBack) {
 }
 
 TEST(SimPtyE2e, StateChangesReachTheServingUnit) {
-    SimOptions options;
-    options.paced = false;
-    SimPty sim(options);
+    SimPty sim(Unpaced());
     ASSERT_TRUE(sim.start());
     Fd tool(OpenRaw(sim.path()));
     ASSERT_GE(tool.fd, 0);
@@ -210,9 +210,7 @@ TEST(SimPtyE2e, StateChangesReachTheServingUnit) {
 }
 
 TEST(SimPtyE2e, UploadedBlockCanBeInspectedWhileServing) {
-    SimOptions options;
-    options.paced = false;
-    SimPty sim(options);
+    SimPty sim(Unpaced());
     ASSERT_TRUE(sim.start());
     Fd tool(OpenRaw(sim.path()));
     ASSERT_GE(tool.fd, 0);
