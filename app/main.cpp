@@ -1,9 +1,9 @@
 // voltmast-tool: start-up of the service and configuration program.
-#include "app/app_settings.h"
+#include "session/app_settings.h"
 #include "app/main_window.h"
-#include "app/window_title.h"
+#include "session/window_title.h"
 #include "link/device_directory.h"
-#include "link/log_form.h"
+#include "forms/log_form.h"
 #include "link/traffic_log.h"
 #include "link/usb_thread.h"
 #include "sim/sim_pty.h"

@@ -1,14 +1,14 @@
 // Construction, placement and closing of the main window.
 #include "app/main_window.h"
 
-#include "app/update_form.h"
-#include "app/user_prompt.h"
-#include "app/window_title.h"
+#include "forms/update_form.h"
+#include "session/user_prompt.h"
+#include "session/window_title.h"
 #include "link/traffic_log.h"
 #include "link/usb_thread.h"
 #include "pages/general_page.h"
 #include "pages/main_pages.h"
-#include "tools/about_form.h"
+#include "forms/about_form.h"
 #include "ui/activity_lamps.h"
 
 #include <QCloseEvent>

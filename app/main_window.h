@@ -2,13 +2,13 @@
 // The main window: notebook of configuration and status pages, main menu,
 // status bar, the timers that keep the unit talking, and the owner of the
 // link, the frame assembler and the service windows while they are open.
-#include "app/app_settings.h"
-#include "app/config_transfer.h"
-#include "app/service_windows.h"
-#include "app/session_state.h"
-#include "app/unit_session.h"
+#include "session/app_settings.h"
+#include "session/config_transfer.h"
+#include "session/service_windows.h"
+#include "session/session_state.h"
+#include "session/unit_session.h"
 #include "config/config_store.h"
-#include "link/frame_codec.h"
+#include "protocol/frame_codec.h"
 
 #include <QDialog>
 #include <QMainWindow>

@@ -1,11 +1,11 @@
 // Moving the configuration: Read, Upload, Default settings, Open and Save.
 #include "app/main_window.h"
 
-#include "app/update_form.h"
-#include "app/user_prompt.h"
+#include "forms/update_form.h"
+#include "session/user_prompt.h"
 #include "config/config_file.h"
-#include "link/message_catalogue.h"
-#include "tools/version_form.h"
+#include "protocol/message_catalogue.h"
+#include "forms/version_form.h"
 
 #include <QFileInfo>
 

@@ -1,7 +1,7 @@
 // Connection state, received bytes and the timers that talk to the unit.
 #include "app/main_window.h"
 
-#include "app/user_prompt.h"
+#include "session/user_prompt.h"
 #include "pages/general_page.h"
 #include "link/usb_thread.h"
 

@@ -2,9 +2,9 @@
 // menu handlers.
 #include "app/main_window.h"
 
-#include "app/user_prompt.h"
-#include "link/usb_select_form.h"
-#include "tools/about_form.h"
+#include "session/user_prompt.h"
+#include "forms/usb_select_form.h"
+#include "forms/about_form.h"
 
 #include <QAction>
 #include <QKeySequence>

@@ -3,7 +3,7 @@
 // 38400 baud. Prints the median round trip and its ratio to the wire time of
 // the same bytes (10 bits a byte).
 #include "link/device_directory.h"
-#include "link/frame_codec.h"
+#include "protocol/frame_codec.h"
 #include "link/usb_thread.h"
 #include "sim/sim_pty.h"
 

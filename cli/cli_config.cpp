@@ -4,7 +4,7 @@
 #include "cli/cli_session.h"
 #include "config/block_layouts.h"
 #include "config/config_file.h"
-#include "link/message_catalogue.h"
+#include "protocol/message_catalogue.h"
 
 #include <QFileInfo>
 #include <ostream>

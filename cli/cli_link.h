@@ -1,7 +1,7 @@
 #pragma once
 // The link as the command line uses it: one device, received packets handed to
 // a callback, link trouble reported on stderr in the tool's words.
-#include "link/frame_codec.h"
+#include "protocol/frame_codec.h"
 #include "sim/sim_options.h"
 
 #include <QObject>

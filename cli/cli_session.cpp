@@ -1,9 +1,9 @@
 #include "cli/cli_session.h"
 
-#include "app/wait_clock.h"
+#include "session/wait_clock.h"
 #include "cli/cli_link.h"
 #include "link/usb_thread.h"
-#include "tools/version_check.h"
+#include "session/version_check.h"
 
 #include <QEventLoop>
 #include <ostream>

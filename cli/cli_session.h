@@ -2,8 +2,8 @@
 // The window's core without the window: the unit session with its poll and
 // keep-alive timers, the configuration store and the transfer, and the two
 // modal waits (version gate, wait window) as event loops.
-#include "app/config_transfer.h"
-#include "app/unit_session.h"
+#include "session/config_transfer.h"
+#include "session/unit_session.h"
 #include "config/config_store.h"
 
 #include <QTimer>

@@ -1,6 +1,6 @@
 #include "cli/cli_status.h"
 
-#include "app/unit_session.h"
+#include "session/unit_session.h"
 #include "cli/cli_link.h"
 #include "cli/cli_session.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // How the command line shows packets and reads bytes.
-#include "link/link_packet.h"
+#include "protocol/link_packet.h"
 
 #include <optional>
 #include <string>

@@ -4,7 +4,7 @@
 #include "config/block_layouts.h"
 #include "config/encodings.h"
 #include "config/records.h"
-#include "link/message_catalogue.h"
+#include "protocol/message_catalogue.h"
 
 #include <array>
 

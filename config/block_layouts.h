@@ -2,7 +2,7 @@
 // The configuration messages on the wire: packing a write message from the
 // store, building the read requests, and storing a read answer.
 #include "config/config_store.h"
-#include "link/link_packet.h"
+#include "protocol/link_packet.h"
 
 #include <QString>
 #include <cstdint>

@@ -5,7 +5,7 @@
 #include "config/block_layouts.h"
 #include "config/config_store.h"
 #include "config/records.h"
-#include "link/message_catalogue.h"
+#include "protocol/message_catalogue.h"
 
 #include <algorithm>
 #include <cstring>

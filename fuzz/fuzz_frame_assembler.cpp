@@ -1,7 +1,7 @@
 // Arbitrary received bytes through the frame assembler; every field of every
 // delivered packet is read, as the dispatcher and the command line do.
 #include "cli/packet_text.h"
-#include "link/frame_codec.h"
+#include "protocol/frame_codec.h"
 #include "link/traffic_lines.h"
 
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #pragma once
 // The half of the link that lives on the worker thread and owns the port.
-#include "link/tx_queue.h"
+#include "protocol/tx_queue.h"
 
 #include <QObject>
 #include <QSerialPort>

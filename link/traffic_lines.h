@@ -1,6 +1,6 @@
 #pragma once
 // Texts the link reports, built in one place so the log window and the CLI agree.
-#include "link/link_packet.h"
+#include "protocol/link_packet.h"
 
 #include <QString>
 

@@ -4,8 +4,8 @@
 // hands received bytes to the thread that owns this object (the user-interface
 // thread) in order. When the device disappears it reports the loss once,
 // closes the port and tries to reopen the same device every 250 ms.
-#include "link/frame_codec.h"
-#include "link/tx_queue.h"
+#include "protocol/frame_codec.h"
+#include "protocol/tx_queue.h"
 
 #include <QByteArray>
 #include <QMutex>

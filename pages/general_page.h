@@ -2,8 +2,8 @@
 // The "General" page: the unit's live state as the LiveStatus model holds it
 // (channel buttons and state labels, input and CAN input lamps, the status
 // values) and the "Mode" choice between automatic and manual test.
-#include "app/live_status.h"
-#include "app/unit_session.h"
+#include "session/live_status.h"
+#include "session/unit_session.h"
 
 #include <QWidget>
 #include <array>

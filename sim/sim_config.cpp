@@ -1,6 +1,6 @@
 #include "sim/sim_config.h"
 
-#include "link/message_catalogue.h"
+#include "protocol/message_catalogue.h"
 #include "sim/sim_config_layout.h"
 
 #include <algorithm>

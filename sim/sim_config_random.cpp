@@ -1,6 +1,6 @@
 // A random configuration within the limits the tool's pages keep, so that a
 // read followed by an upload must give back every byte.
-#include "link/message_catalogue.h"
+#include "protocol/message_catalogue.h"
 #include "sim/sim_config.h"
 #include "sim/sim_config_layout.h"
 

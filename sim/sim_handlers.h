@@ -2,8 +2,8 @@
 // The simulated unit's answers: one handler per request message, found by
 // (group, command). New messages are added by writing a handler and adding it
 // in one of the Add...Handlers functions.
-#include "link/link_packet.h"
-#include "link/message_catalogue.h"
+#include "protocol/link_packet.h"
+#include "protocol/message_catalogue.h"
 #include "sim/sim_config.h"
 #include "sim/sim_state.h"
 

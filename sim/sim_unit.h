@@ -1,7 +1,7 @@
 #pragma once
 // The simulated unit: bytes in, SLIP-framed answers out. It knows nothing of
 // terminals or timing; SimPty (or a test) moves the bytes and paces them.
-#include "link/frame_codec.h"
+#include "protocol/frame_codec.h"
 #include "sim/sim_handlers.h"
 #include "sim/sim_options.h"
 #include "sim/sim_state.h"

@@ -2,7 +2,7 @@
 // The coloured channel button of the "General" page: a push button filled
 // with one flat colour. Drawn by hand, because most styles (Fusion among them)
 // paint their own gradient over the palette's button colour.
-#include "app/colours.h"
+#include "session/colours.h"
 
 #include <QPushButton>
 #include <cstdint>

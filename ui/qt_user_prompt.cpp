@@ -1,6 +1,6 @@
 #include "ui/qt_user_prompt.h"
 
-#include "app/window_title.h"
+#include "session/window_title.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

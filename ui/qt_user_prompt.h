@@ -1,6 +1,6 @@
 #pragma once
 // UserPrompt with the standard message boxes.
-#include "app/user_prompt.h"
+#include "session/user_prompt.h"
 
 class QWidget;
 

@@ -1,6 +1,6 @@
 #include "ui/windows_colour.h"
 
-#include "app/colours.h"
+#include "session/colours.h"
 
 #include <QApplication>
 #include <QPalette>

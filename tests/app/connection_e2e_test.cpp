@@ -1,11 +1,11 @@
 // Choosing the simulated unit, watching it live, unplugging and replugging it:
 // the real link over a pseudo-terminal, the timer handlers called by the test.
 #include "app/main_window.h"
-#include "app/scripted_prompt.h"
-#include "app/update_form.h"
+#include "tests/support/scripted_prompt.h"
+#include "forms/update_form.h"
 #include "link/device_directory.h"
 #include "link/traffic_log.h"
-#include "link/usb_select_form.h"
+#include "forms/usb_select_form.h"
 #include "link/usb_thread.h"
 #include "sim/sim_pty.h"
 

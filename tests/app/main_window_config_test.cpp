@@ -1,7 +1,7 @@
 // Read, Upload, Default settings, Open and Save as the main window runs them.
 #include "app/main_window.h"
-#include "app/scripted_prompt.h"
-#include "app/update_form.h"
+#include "tests/support/scripted_prompt.h"
+#include "forms/update_form.h"
 #include "config/block_accessors.h"
 #include "link/device_directory.h"
 #include "link/traffic_log.h"

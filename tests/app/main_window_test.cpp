@@ -1,6 +1,6 @@
 #include "app/main_window.h"
-#include "app/scripted_prompt.h"
-#include "app/update_form.h"
+#include "tests/support/scripted_prompt.h"
+#include "forms/update_form.h"
 #include "link/device_directory.h"
 #include "link/traffic_log.h"
 #include "link/usb_thread.h"

@@ -1,7 +1,7 @@
 #include "link/device_directory.h"
 #include "link/traffic_log.h"
 #include "link/usb_thread.h"
-#include "tests/link/pty_peer.h"
+#include "tests/support/pty_peer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

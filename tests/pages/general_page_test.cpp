@@ -1,6 +1,6 @@
 #include "pages/general_page.h"
 
-#include "app/unit_session.h"
+#include "session/unit_session.h"
 #include "pages/output_pins.h"
 #include "ui/channel_button.h"
 #include "ui/windows_colour.h"

@@ -2,7 +2,7 @@
 // factory reset, reboot and the seeded random configuration. Positions and
 // codes are written out here rather than taken from the sim's own tables.
 #include "sim/sim_unit.h"
-#include "tests/sim/sim_test_util.h"
+#include "tests/support/sim_test_util.h"
 
 #include <gtest/gtest.h>
 

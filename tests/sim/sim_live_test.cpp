@@ -1,6 +1,6 @@
 // Live status, test mode and statistics answers of the simulated unit.
 #include "sim/sim_unit.h"
-#include "tests/sim/sim_test_util.h"
+#include "tests/support/sim_test_util.h"
 
 #include <gtest/gtest.h>
 

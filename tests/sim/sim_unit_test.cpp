@@ -1,5 +1,5 @@
 #include "sim/sim_unit.h"
-#include "tests/sim/sim_test_util.h"
+#include "tests/support/sim_test_util.h"
 
 #include <gtest/gtest.h>
 

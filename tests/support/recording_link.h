@@ -1,6 +1,6 @@
 #pragma once
 // A link end that records what the code under test sends, decoded back into packets.
-#include "link/frame_codec.h"
+#include "protocol/frame_codec.h"
 
 #include <vector>
 

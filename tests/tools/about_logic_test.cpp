@@ -1,5 +1,5 @@
-#include "app/session_state.h"
-#include "tools/about_logic.h"
+#include "session/session_state.h"
+#include "tools/about/about_logic.h"
 
 #include <QRegularExpression>
 #include <gtest/gtest.h>

@@ -1,0 +1,123 @@
+#include "protocol/frame_codec.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vm {
+
+std::uint8_t FrameChecksum(const std::uint8_t* data, int count) {
+    std::uint8_t sum = 0;
+    for (int i = 0; i < count; ++i) sum ^= data[i];
+    return sum;
+}
+
+std::uint8_t LinkPacket::payload(int i) const { return at(kMinPacketLength + i); }
+
+std::uint8_t LinkPacket::at(int pos) const {
+    return (pos >= 0 && pos < size) ? bytes[static_cast<std::size_t>(pos)] : 0;
+}
+
+bool LinkPacket::checksumOk() const {
+    const int len = length();
+    if (len < 2 || len > size) return false;
+    return FrameChecksum(&bytes[1], len - 1) == bytes[0];
+}
+
+void LinkPacket::seal() {
+    bytes[1] = static_cast<std::uint8_t>(size);
+    bytes[0] = FrameChecksum(&bytes[1], size - 1);
+}
+
+LinkPacket LinkPacket::make(std::uint8_t group, std::uint8_t command,
+                            std::initializer_list<std::uint8_t> payload) {
+    return make(group, command, payload.begin(), static_cast<int>(payload.size()));
+}
+
+LinkPacket LinkPacket::make(std::uint8_t group, std::uint8_t command, const std::uint8_t* payload,
+                            int payloadCount) {
+    LinkPacket p;
+    payloadCount = std::clamp(payloadCount, 0, kMaxPacketBytes - kMinPacketLength);
+    p.bytes[0] = 0x55;
+    p.bytes[2] = group;
+    p.bytes[3] = command;
+    if (payloadCount > 0) std::memcpy(&p.bytes[4], payload, static_cast<std::size_t>(payloadCount));
+    p.size = kMinPacketLength + payloadCount;
+    p.seal();
+    return p;
+}
+
+int SlipEncode(const std::uint8_t* packet, int frameLength, std::uint8_t* out, int outSize) {
+    int n = 0;
+    auto put = [&](std::uint8_t b) {
+        if (n >= outSize) return false;
+        out[n++] = b;
+        return true;
+    };
+    if (!put(SLIP_END)) return 0;
+    for (int i = 0; i < frameLength; ++i) {
+        const std::uint8_t b = packet[i];
+        bool ok = true;
+        if (b == SLIP_END) ok = put(SLIP_ESC) && put(SLIP_ESC_END);
+        else if (b == SLIP_ESC) ok = put(SLIP_ESC) && put(SLIP_ESC_ESC);
+        else ok = put(b);
+        if (!ok) return 0;
+    }
+    if (!put(SLIP_END)) return 0;
+    return n;
+}
+
+void SendCommand(FrameSink& sink, const std::uint8_t* packet, std::uint8_t frameLength) {
+    std::uint8_t frame[kFrameBufferBytes] = {};
+    const int n = SlipEncode(packet, frameLength, frame, kFrameBufferBytes);
+    if (n > 0) sink.Enqueue(frame, n);
+}
+
+void SendCommand(FrameSink& sink, const LinkPacket& packet) {
+    SendCommand(sink, packet.bytes.data(), static_cast<std::uint8_t>(packet.size));
+}
+
+FrameAssembler::FrameAssembler(Receiver receiver) : receiver_(std::move(receiver)) {}
+
+void FrameAssembler::PutBytes(const std::uint8_t* data, int count) {
+    for (int i = 0; i < count; ++i) PutByte(data[i]);
+}
+
+void FrameAssembler::PutByte(std::uint8_t byte) {
+    if (byte != SLIP_END) {
+        if (count_ < kMaxPacketBytes) {
+            buffer_[static_cast<std::size_t>(count_++)] = byte;
+        } else {
+            // Over-long frame: discard it, and this byte with it.
+            buffer_.fill(0);
+            count_ = 0;
+        }
+        return;
+    }
+    if (count_ == 0) return; // leading or back-to-back END
+    finishFrame();
+    count_ = 0;
+}
+
+void FrameAssembler::finishFrame() {
+    int out = 0;
+    for (int in = 0; in < count_; ++in) {
+        std::uint8_t b = buffer_[static_cast<std::size_t>(in)];
+        if (b == SLIP_ESC) {
+            if (in + 1 >= count_) { ++rejected_; return; }
+            const std::uint8_t next = buffer_[static_cast<std::size_t>(++in)];
+            if (next == SLIP_ESC_END) b = SLIP_END;
+            else if (next == SLIP_ESC_ESC) b = SLIP_ESC;
+            else { ++rejected_; return; } // undefined escape: drop the frame
+        }
+        packet_.bytes[static_cast<std::size_t>(out++)] = b;
+    }
+    // Never hand on a packet whose declared length did not arrive.
+    if (out < kMinPacketLength || packet_.bytes[1] < kMinPacketLength || packet_.bytes[1] > out) {
+        ++rejected_;
+        return;
+    }
+    packet_.size = out;
+    if (receiver_) receiver_(packet_);
+}
+
+} // namespace vm

@@ -1,0 +1,168 @@
+#include "protocol/frame_codec.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace vm;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+struct Collector : FrameSink {
+    std::vector<Bytes> frames;
+    void Enqueue(const std::uint8_t* f, int n) override { frames.emplace_back(f, f + n); }
+};
+
+struct Received {
+    std::vector<Bytes> packets;
+    FrameAssembler assembler{[this](const LinkPacket& p) {
+        packets.emplace_back(p.bytes.begin(), p.bytes.begin() + p.size);
+    }};
+    void feed(const Bytes& bytes) { assembler.PutBytes(bytes.data(), static_cast<int>(bytes.size())); }
+};
+
+Bytes sealed(Bytes packet) {
+    packet[1] = static_cast<std::uint8_t>(packet.size());
+    packet[0] = FrameChecksum(&packet[1], static_cast<int>(packet.size()) - 1);
+    return packet;
+}
+
+Bytes frameOf(const Bytes& packet) {
+    Collector c;
+    SendCommand(c, packet.data(), static_cast<std::uint8_t>(packet.size()));
+    return c.frames.at(0);
+}
+
+} // namespace
+
+TEST(FrameChecksum, CoversLengthGroupCommandAndPayload) {
+    const Bytes status{0x55, 4, 1, 32};
+    EXPECT_EQ(FrameChecksum(&status[1], 3), 37);
+    // Channel 5 switch-on: 12 bytes, checksum over the 11 after it.
+    Bytes on{0x55, 12, 1, 36, 5, 0xF0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    std::uint8_t expect = 0;
+    for (int i = 1; i < 12; ++i) expect ^= on[static_cast<std::size_t>(i)];
+    EXPECT_EQ(FrameChecksum(&on[1], 11), expect);
+    EXPECT_TRUE(LinkPacket::make(1, 36, {5, 0xF0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}).checksumOk());
+    EXPECT_EQ(LinkPacket::make(1, 32).checksum(), 37);
+}
+
+TEST(SlipEncode, EscapesEndAndEscAndRoundTrips) {
+    const Bytes packet = sealed({0, 0, 1, 200, 0xC0, 0xDB, 7, 0xDC, 0xDD, 0xC0});
+    const Bytes frame = frameOf(packet);
+    ASSERT_EQ(frame.front(), SLIP_END);
+    ASSERT_EQ(frame.back(), SLIP_END);
+    const Bytes body(frame.begin() + 1, frame.end() - 1);
+    Bytes expect;
+    for (auto b : packet) {
+        if (b == 0xC0) expect.insert(expect.end(), {0xDB, 0xDC});
+        else if (b == 0xDB) expect.insert(expect.end(), {0xDB, 0xDD});
+        else expect.push_back(b);
+    }
+    EXPECT_EQ(body, expect);
+
+    Received r;
+    r.feed(frame);
+    ASSERT_EQ(r.packets.size(), 1u);
+    EXPECT_EQ(r.packets[0], packet);
+}
+
+TEST(SlipEncode, FrameLengthMayExceedTheLengthByte) {
+    // The CAN monitor switch carries its flag one byte past the length byte.
+    Bytes packet{0x55, 4, 1, 92, 1};
+    packet[0] = FrameChecksum(&packet[1], 3);
+    Collector c;
+    SendCommand(c, packet.data(), 5);
+    EXPECT_EQ(c.frames.at(0), (Bytes{0xC0, packet[0], 4, 1, 92, 1, 0xC0}));
+}
+
+TEST(SlipEncode, RefusesWhatCannotFitTheFrameBuffer) {
+    Bytes packet(200, 0xC0); // every byte escaped: 402 bytes
+    Collector c;
+    SendCommand(c, packet.data(), 200);
+    EXPECT_TRUE(c.frames.empty());
+    std::uint8_t out[8];
+    EXPECT_EQ(SlipEncode(packet.data(), 4, out, 8), 0);
+}
+
+TEST(FrameAssembler, IgnoresRepeatedEndsAndDeliversEachFrame) {
+    const Bytes a = sealed({0, 0, 1, 135, 'x'});
+    const Bytes b = sealed({0, 0, 0, 1});
+    Received r;
+    r.feed({0xC0, 0xC0, 0xC0});
+    Bytes stream = frameOf(a);
+    const Bytes fb = frameOf(b);
+    stream.insert(stream.end(), fb.begin(), fb.end());
+    stream.push_back(0xC0);
+    r.feed(stream);
+    ASSERT_EQ(r.packets.size(), 2u);
+    EXPECT_EQ(r.packets[0], a);
+    EXPECT_EQ(r.packets[1], b);
+}
+
+TEST(FrameAssembler, OverlongFrameIsDroppedAndTheNextOneSurvives) {
+    Received r;
+    r.feed(Bytes(201, 0x11));
+    EXPECT_EQ(r.assembler.count(), 0);
+    const Bytes good = sealed({0, 0, 1, 160, 1, 2, 3});
+    r.feed(frameOf(good));
+    ASSERT_EQ(r.packets.size(), 1u);
+    EXPECT_EQ(r.packets[0], good);
+}
+
+TEST(FrameAssembler, ExactlyTwoHundredBytesStillFormAFrame) {
+    Bytes packet(200, 0x22);
+    packet[1] = 200;
+    packet[0] = FrameChecksum(&packet[1], 199);
+    Received r;
+    r.feed({0xC0});
+    r.feed(packet);
+    r.feed({0xC0});
+    ASSERT_EQ(r.packets.size(), 1u);
+    EXPECT_EQ(r.packets[0], packet);
+}
+
+TEST(FrameAssembler, RejectsMalformedFramesBeforeReadingThem) {
+    struct Case {
+        const char* what;
+        Bytes frame;
+    };
+    const Case cases[] = {
+        {"three bytes", {0xC0, 7, 3, 1, 0xC0}},
+        {"length byte below 4", {0xC0, 0, 3, 1, 6, 0xC0}},
+        {"length beyond what arrived", {0xC0, 0, 9, 1, 6, 0xC0}},
+        {"escape of a plain byte", {0xC0, 0, 5, 1, 6, 0xDB, 0x41, 0xC0}},
+        {"escape at the end", {0xC0, 0, 5, 1, 6, 0xDB, 0xC0}},
+        {"single byte", {0xC0, 5, 0xC0}},
+    };
+    for (const Case& c : cases) {
+        Received r;
+        r.feed(c.frame);
+        EXPECT_TRUE(r.packets.empty()) << c.what;
+        EXPECT_EQ(r.assembler.rejected(), 1) << c.what;
+        // The assembler is ready for the next frame.
+        r.feed(frameOf(sealed({0, 0, 1, 6})));
+        EXPECT_EQ(r.packets.size(), 1u) << c.what;
+    }
+}
+
+TEST(FrameAssembler, ExtraBytesBeyondTheLengthByteAreKept) {
+    // A packet may carry more bytes than it declares; receivers see size.
+    Received r;
+    const Bytes packet = {0x55, 4, 1, 92, 1};
+    r.feed(frameOf(packet));
+    ASSERT_EQ(r.packets.size(), 1u);
+    EXPECT_EQ(r.packets[0].size(), 5u);
+}
+
+TEST(LinkPacket, FieldsBeyondWhatArrivedReadAsZero) {
+    LinkPacket p = LinkPacket::make(1, 135, {1, 2});
+    EXPECT_EQ(p.length(), 6);
+    EXPECT_EQ(p.payload(1), 2);
+    EXPECT_EQ(p.payload(2), 0);
+    EXPECT_EQ(p.at(-1), 0);
+    EXPECT_TRUE(p.checksumOk());
+    p.bytes[5] ^= 1;
+    EXPECT_FALSE(p.checksumOk());
+}
