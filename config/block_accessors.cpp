@@ -32,7 +32,6 @@ void SetInputName(ConfigStore& store, int n, const QString& name) {
     InputControls in = store.input(n);
     in.name = EditText(name);
     store.setInput(n, in);
-    Q_EMIT store.nameChanged(Block::Input, n, in.name);
 }
 
 int InputMode(const ConfigStore& store, int n) { return IsInput(n) ? store.input(n).mode : 0; }
@@ -52,7 +51,6 @@ void SetOutputName(ConfigStore& store, int ch, const QString& name) {
     if (!IsChannel(ch)) return;
     const QString text = EditText(name);
     ChangeOutput(store, ch, [&](OutputControls& o) { o.name = text; });
-    Q_EMIT store.nameChanged(Block::Output, ch, text);
 }
 
 std::uint8_t OutputTrigger(const ConfigStore& store, int ch) {
@@ -139,7 +137,6 @@ void SetCanInputName(ConfigStore& store, int n, const QString& name) {
     rule.name = text;
     SetCanRuleRecord(store, n - 1, rule);
     store.setCanInputNameText(n, text);
-    Q_EMIT store.nameChanged(Block::CanRule, n, text);
 }
 
 QString VirtualInputName(const ConfigStore& store, int n) { return store.virtualInputName(n); }
@@ -151,7 +148,6 @@ void SetVirtualInputName(ConfigStore& store, int n, const QString& name) {
     def.name = text;
     SetVirtualInputRecord(store, n - 1, def);
     store.setVirtualInputNameText(n, text);
-    Q_EMIT store.nameChanged(Block::VirtualInput, n, text);
 }
 
 QString FlashName(const ConfigStore& store, int n) {

@@ -64,16 +64,24 @@ void ConfigStore::Reset() {
     }
 
     // Everything may have changed: let every view reread.
-    for (int n = 1; n <= kInputCount; ++n)
+    for (int n = 1; n <= kInputCount; ++n) {
         Q_EMIT changed(Block::Input, n);
-    for (int n = 1; n <= kOutputCount; ++n)
+        Q_EMIT nameChanged(Block::Input, n, inputs_[n - 1].name);
+    }
+    for (int n = 1; n <= kOutputCount; ++n) {
         Q_EMIT changed(Block::Output, n);
+        Q_EMIT nameChanged(Block::Output, n, outputs_[n - 1].name);
+    }
     for (Block b : {Block::Pwm, Block::LowBattery, Block::StartButton, Block::CanSettings, Block::BoxName})
         Q_EMIT changed(b, 0);
-    for (int i = 0; i < kCanRuleCount; ++i)
+    for (int i = 0; i < kCanRuleCount; ++i) {
         Q_EMIT changed(Block::CanRule, i);
-    for (int i = 0; i < kVirtualInputCount; ++i)
+        Q_EMIT nameChanged(Block::CanRule, i + 1, canInputNames_[i]);
+    }
+    for (int i = 0; i < kVirtualInputCount; ++i) {
         Q_EMIT changed(Block::VirtualInput, i);
+        Q_EMIT nameChanged(Block::VirtualInput, i + 1, virtualNames_[i]);
+    }
     for (int i = 0; i < kFlashCount; ++i)
         Q_EMIT changed(Block::Flash, i);
     for (int n = 1; n <= 4; ++n)
@@ -85,7 +93,10 @@ InputControls ConfigStore::input(int n) const {
 }
 
 void ConfigStore::setInput(int n, const InputControls& value) {
-    if (InRange(n, 1, kInputCount)) Assign(this, inputs_[n - 1], value, Block::Input, n);
+    if (!InRange(n, 1, kInputCount)) return;
+    const bool renamed = inputs_[n - 1].name != value.name;
+    Assign(this, inputs_[n - 1], value, Block::Input, n);
+    if (renamed) Q_EMIT nameChanged(Block::Input, n, value.name);
 }
 
 OutputControls ConfigStore::output(int n) const {
@@ -93,7 +104,10 @@ OutputControls ConfigStore::output(int n) const {
 }
 
 void ConfigStore::setOutput(int n, const OutputControls& value) {
-    if (InRange(n, 1, kOutputCount)) Assign(this, outputs_[n - 1], value, Block::Output, n);
+    if (!InRange(n, 1, kOutputCount)) return;
+    const bool renamed = outputs_[n - 1].name != value.name;
+    Assign(this, outputs_[n - 1], value, Block::Output, n);
+    if (renamed) Q_EMIT nameChanged(Block::Output, n, value.name);
 }
 
 void ConfigStore::setPwm(const PwmControls& value) { Assign(this, pwm_, value, Block::Pwm, 0); }
@@ -118,7 +132,9 @@ QString ConfigStore::canInputName(int n) const {
 
 void ConfigStore::setCanInputNameText(int n, const QString& name) {
     // The edit belongs to rule record n - 1, so views of that rule hear of it.
-    if (InRange(n, 1, kCanRuleCount)) Assign(this, canInputNames_[n - 1], name, Block::CanRule, n - 1);
+    if (!InRange(n, 1, kCanRuleCount) || canInputNames_[n - 1] == name) return;
+    Assign(this, canInputNames_[n - 1], name, Block::CanRule, n - 1);
+    Q_EMIT nameChanged(Block::CanRule, n, name);
 }
 
 QString ConfigStore::virtualInputName(int n) const {
@@ -126,8 +142,9 @@ QString ConfigStore::virtualInputName(int n) const {
 }
 
 void ConfigStore::setVirtualInputNameText(int n, const QString& name) {
-    if (InRange(n, 1, kVirtualInputCount))
-        Assign(this, virtualNames_[n - 1], name, Block::VirtualInput, n - 1);
+    if (!InRange(n, 1, kVirtualInputCount) || virtualNames_[n - 1] == name) return;
+    Assign(this, virtualNames_[n - 1], name, Block::VirtualInput, n - 1);
+    Q_EMIT nameChanged(Block::VirtualInput, n, name);
 }
 
 CanExportControls ConfigStore::canExport(int n) const {

@@ -152,8 +152,8 @@ Q_SIGNALS:
     // Something in a block changed; index as the block numbers it (1-based
     // page blocks, 0-based records, 0 for single blocks).
     void changed(ConfigStore::Block block, int index);
-    // A name accessor wrote the name of input, output, CAN rule or virtual
-    // input n (1-based); the General page retitles its label from this.
+    // The name of input, output, CAN rule or virtual input n (1-based) changed,
+    // however it was written; the General page retitles its label from this.
     void nameChanged(ConfigStore::Block block, int n, const QString& name);
 
 private:

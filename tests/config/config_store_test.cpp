@@ -56,9 +56,13 @@ TEST(ConfigStore, SignalsFollowRealChangesAndNames) {
     EXPECT_EQ(changes.size(), 1u);
 
     SetOutputName(s, 12, QStringLiteral("Wiper"));
-    SetOutputName(s, 12, QStringLiteral("Wiper")); // the label still hears it
+    SetOutputName(s, 12, QStringLiteral("Wiper")); // the same name: nothing to tell
+    OutputControls direct = s.output(3);
+    direct.name = QStringLiteral("Horn"); // written past the accessors, as a page does
+    s.setOutput(3, direct);
     ASSERT_EQ(names.size(), 2u);
-    EXPECT_EQ(names[1], std::make_pair(12, QStringLiteral("Wiper")));
+    EXPECT_EQ(names[0], std::make_pair(12, QStringLiteral("Wiper")));
+    EXPECT_EQ(names[1], std::make_pair(3, QStringLiteral("Horn")));
 
     changes.clear();
     SetCanInputName(s, 32, QStringLiteral("Door"));
