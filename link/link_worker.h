@@ -1,9 +1,9 @@
 #pragma once
 // The half of the link that lives on the worker thread and owns the port.
+#include "link/link_port.h"
 #include "protocol/tx_queue.h"
 
 #include <QObject>
-#include <QSerialPort>
 #include <QString>
 #include <QTimer>
 #include <memory>
@@ -37,12 +37,13 @@ private:
     void pump();
     void onReadyRead();
     void onBytesWritten();
-    void onError(QSerialPort::SerialPortError error);
+    void onDeviceLost(const QString& reason);
+    void onError(const QString& reason, bool writeFailed);
     void onLost();
     void reconnectTick();
 
     UsbThread* owner_;
-    std::unique_ptr<QSerialPort> port_;
+    std::unique_ptr<LinkPort> port_;
     std::unique_ptr<QTimer> reconnectTimer_;
     std::unique_ptr<QTimer> retryTimer_;
     QString description_;

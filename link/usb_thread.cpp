@@ -21,28 +21,21 @@ void LinkWorker::init() {
 }
 
 bool LinkWorker::openPort(const QString& description) {
-    const QString path = owner_->directory_->portFor(description);
-    if (path.isEmpty()) {
+    std::unique_ptr<LinkPort> port = owner_->directory_->makePort(description);
+    if (!port) {
         lastError_ = QStringLiteral("device \"%1\" is not attached").arg(description);
         return false;
     }
     // A tty is opened exclusively: let go of the old one first.
     closePort();
-    auto port = std::make_unique<QSerialPort>();
-    port->setPortName(path);
-    if (!port->open(QIODevice::ReadWrite)) {
-        lastError_ = QStringLiteral("%1: %2").arg(path, port->errorString());
+    if (!port->open()) {
+        lastError_ = QStringLiteral("%1: %2").arg(port->name(), port->errorString());
         return false;
     }
-    port->setBaudRate(38400);
-    port->setDataBits(QSerialPort::Data8);
-    port->setParity(QSerialPort::NoParity);
-    port->setStopBits(QSerialPort::OneStop);
-    port->setFlowControl(QSerialPort::NoFlowControl);
-    port->clear();
-    connect(port.get(), &QSerialPort::readyRead, this, &LinkWorker::onReadyRead);
-    connect(port.get(), &QSerialPort::bytesWritten, this, &LinkWorker::onBytesWritten);
-    connect(port.get(), &QSerialPort::errorOccurred, this, &LinkWorker::onError);
+    connect(port.get(), &LinkPort::readyRead, this, &LinkWorker::onReadyRead);
+    connect(port.get(), &LinkPort::bytesWritten, this, &LinkWorker::onBytesWritten);
+    connect(port.get(), &LinkPort::deviceLost, this, &LinkWorker::onDeviceLost);
+    connect(port.get(), &LinkPort::errorOccurred, this, &LinkWorker::onError);
     port_ = std::move(port);
     description_ = description;
     writing_ = false;
@@ -122,19 +115,18 @@ void LinkWorker::onReadyRead() {
     if (!bytes.isEmpty()) Q_EMIT received(bytes);
 }
 
-void LinkWorker::onError(QSerialPort::SerialPortError error) {
-    if (error == QSerialPort::NoError || !port_) return;
-    if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError) {
-        // A hung-up port keeps reporting this; close once, outside the signal.
-        if (lossPending_) return;
-        lossPending_ = true;
-        lastError_ = port_->errorString();
-        QMetaObject::invokeMethod(this, &LinkWorker::onLost, Qt::QueuedConnection);
-        return;
-    }
-    lastError_ = port_->errorString();
-    port_->clearError();
-    if (error == QSerialPort::WriteError) {
+void LinkWorker::onDeviceLost(const QString& reason) {
+    // A hung-up port keeps reporting this; close once, outside the signal.
+    if (!port_ || lossPending_) return;
+    lossPending_ = true;
+    lastError_ = reason;
+    QMetaObject::invokeMethod(this, &LinkWorker::onLost, Qt::QueuedConnection);
+}
+
+void LinkWorker::onError(const QString& reason, bool writeFailed) {
+    if (!port_) return;
+    lastError_ = reason;
+    if (writeFailed) {
         writing_ = false;
         retryTimer_->start();
     }
