@@ -1,6 +1,7 @@
 // Construction, placement and closing of the main window.
 #include "app/main_window.h"
 
+#include "forms/modal_wait.h"
 #include "forms/update_form.h"
 #include "session/user_prompt.h"
 #include "session/window_title.h"
@@ -27,8 +28,7 @@ TMainForm::TMainForm(std::unique_ptr<UsbThread> link, TrafficLog& log, UserPromp
       log_(log),
       prompt_(prompt),
       settings_(std::move(settings)),
-      unit_(*link_, &log_),
-      transfer_(unit_, store_) {
+      unit_(*link_, &log_) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(kProgramTitle);
 
@@ -41,6 +41,8 @@ TMainForm::TMainForm(std::unique_ptr<UsbThread> link, TrafficLog& log, UserPromp
     RestorePlacement();
 
     UpdateForm = new TUpdateForm(prompt_, this);
+    wait_ = std::make_unique<ModalWait>(*UpdateForm, this);
+    workflow_ = std::make_unique<ConfigWorkflow>(unit_, store_, prompt_, *wait_);
     connect(UpdateForm, &TUpdateForm::cancelRequested, this, &TMainForm::CancelTransfer);
     AboutForm = new TAboutForm(unit_.stats(), this);
     connect(AboutForm, &TAboutForm::unlocked, this, &TMainForm::ShowServiceMenu);
@@ -176,8 +178,8 @@ QString TMainForm::UnitNameText() const { return store_.boxName(); }
 void TMainForm::CloseWaitWindow() { UpdateForm->CloseWaitWindow(); }
 
 void TMainForm::CancelTransfer() {
-    transfer_.CancelTransfer();
-    CloseWaitWindow();
+    workflow_->CancelTransfer();
+    CloseWaitWindow(); // also when no wait runs
 }
 
 } // namespace vm

@@ -3,7 +3,7 @@
 // status bar, the timers that keep the unit talking, and the owner of the
 // link, the frame assembler and the service windows while they are open.
 #include "session/app_settings.h"
-#include "session/config_transfer.h"
+#include "session/config_workflow.h"
 #include "session/service_windows.h"
 #include "session/session_state.h"
 #include "session/unit_session.h"
@@ -24,6 +24,7 @@ class QTabWidget;
 namespace vm {
 
 class ActivityLamps;
+class ModalWait;
 class GeneralPage;
 class TAboutForm;
 class TrafficLog;
@@ -101,8 +102,9 @@ public:
 
     UnitSession& unit() { return unit_; }
     ConfigStore& store() { return store_; }
-    ConfigTransfer& transfer() { return transfer_; }
-    SessionState& session() { return unit_.state(); }
+    ConfigTransfer& transfer() { return workflow_->transfer(); }
+    ConfigWorkflow& workflow() { return *workflow_; }
+    const SessionState& session() const { return unit_.state(); }
     ServiceWindows& services() { return unit_.services(); }
     UsbThread& link() { return *link_; }
     TrafficLog& trafficLog() { return log_; }
@@ -133,13 +135,6 @@ private:
     void SetStatusText(int panel, const QString& text);
     // Blanks the live status display (no data from the unit).
     void ResetLiveDisplay();
-    // Reports and returns false when no unit can be talked to.
-    bool CheckConnected();
-    // The unit's software must be of the supported major version; reports and
-    // returns false otherwise.
-    bool CheckVersion();
-    // Shows the wait window modally with the transfer-in-progress flag set.
-    void RunWaitWindow();
     QString UnitNameText() const;
 
     std::unique_ptr<UsbThread> link_;
@@ -148,7 +143,8 @@ private:
     AppSettings settings_;
     UnitSession unit_;
     ConfigStore store_;
-    ConfigTransfer transfer_;
+    std::unique_ptr<ModalWait> wait_;
+    std::unique_ptr<ConfigWorkflow> workflow_;
 
     QTabWidget* PageControl1 = nullptr;
     QMenu* MenuSvc = nullptr;

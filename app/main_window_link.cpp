@@ -12,20 +12,17 @@ void TMainForm::ConnectLink() {
     connect(link_.get(), &UsbThread::deviceLost, this, &TMainForm::OnDeviceLost);
     connect(link_.get(), &UsbThread::deviceReopened, this, &TMainForm::OnDeviceReopened);
     connect(&unit_, &UnitSession::titleRebuildRequested, this, &TMainForm::RebuildTitle);
-    connect(&unit_, &UnitSession::factoryResetDone, this, &TMainForm::CloseWaitWindow);
-    connect(&transfer_, &ConfigTransfer::chainEnded, this, &TMainForm::CloseWaitWindow);
     // The General page labels carry the names: "5: Beacon".
     connect(&store_, &ConfigStore::nameChanged, this, [this](ConfigStore::Block block, int n, const QString& name) {
         if (block == ConfigStore::Block::Output) General->SetOutputName(n, name);
         else if (block == ConfigStore::Block::Input) General->SetInputName(n, name);
         else if (block == ConfigStore::Block::CanRule) General->SetCanInputName(n, name);
     });
-    connect(&transfer_, &ConfigTransfer::packFailed, this, [this](const QString& text) { prompt_.ShowError(text); });
 }
 
 void TMainForm::Connect(const QString& description) {
     if (link_->Open(description)) {
-        unit_.state().connected = 1;
+        unit_.SetConnected(true);
         TimerSerial.start();
         SetStatusText(0, QStringLiteral("USB CONNECTED"));
     } else {

@@ -98,12 +98,6 @@ void TMainForm::ShowLogWindow() {
     logWindow_->activateWindow();
 }
 
-bool TMainForm::CheckConnected() {
-    if (unit_.state().connected && !unit_.state().firmwareUpdate) return true;
-    prompt_.ShowMessage(QStringLiteral("Is not connected to target, please connect USB"));
-    return false;
-}
-
 void TMainForm::MenuExitClick() { close(); }
 
 void TMainForm::MenuUSBClick() {

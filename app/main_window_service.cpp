@@ -9,7 +9,7 @@ int TMainForm::RunServiceWindow(QDialog& dialog, PacketReceiver* receiver, std::
     if (extra == ServiceExtra::Firmware) {
         // The poll timer runs on this thread: once stopped, no poll is half done.
         Timer1.stop();
-        unit_.state().firmwareUpdate = 1;
+        unit_.SetFirmwareUpdate(true);
         ResetLiveDisplay();
     } else if (extra == ServiceExtra::Fia) {
         Timer1.stop();
@@ -22,7 +22,7 @@ int TMainForm::RunServiceWindow(QDialog& dialog, PacketReceiver* receiver, std::
         result = dialog.exec();
     } // withdrawn here: no packet reaches the window once it has closed
 
-    if (extra == ServiceExtra::Firmware) unit_.state().firmwareUpdate = 0;
+    if (extra == ServiceExtra::Firmware) unit_.SetFirmwareUpdate(false);
     if (extra != ServiceExtra::None && currentPage_ == kPageGeneral) Timer1.start();
     return result;
 }

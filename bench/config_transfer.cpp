@@ -4,6 +4,7 @@
 #include "cli/cli_link.h"
 #include "cli/cli_session.h"
 #include "link/usb_thread.h"
+#include "sim/sim_pty.h"
 
 #include <QCoreApplication>
 #include <chrono>
@@ -22,23 +23,16 @@ struct Measure {
     bool complete = false;
 };
 
-template <class Start> Measure Run(CliLink& link, CliSession& session, Start start) {
+template <class Chain> Measure Run(CliLink& link, Chain chain) {
     quint64 received = 0;
     auto counter = QObject::connect(&link.link(), &UsbThread::bytesReceived,
                                     [&](const QByteArray& b) { received += static_cast<quint64>(b.size()); });
     const quint64 sentBefore = link.link().bytesQueued();
-    ConfigTransfer& transfer = session.transfer();
     const auto t0 = Clock::now();
     Measure m;
-    m.complete = session.Wait(
-        [&](std::function<void()> done) {
-            QObject::connect(&transfer, &ConfigTransfer::chainEnded, &transfer, done);
-            start(transfer);
-        },
-        std::cerr);
+    m.complete = chain();
     m.ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
     QObject::disconnect(counter);
-    QObject::disconnect(&transfer, &ConfigTransfer::chainEnded, &transfer, nullptr);
     m.bytes = link.link().bytesQueued() - sentBefore + received;
     return m;
 }
@@ -54,19 +48,27 @@ void Print(const char* what, const Measure& m) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    Target target;
-    target.sim = true;
-    target.simOptions.configSeed = 5; // paced by default
-    CliLink link;
+    // The unit on a pseudo-terminal, paced at 38400 baud: the real serial path.
+    sim::SimOptions options;
+    options.configSeed = 5;
+    sim::SimPty unit(options);
     std::string error;
+    if (!unit.start(&error)) {
+        std::fprintf(stderr, "cannot start the simulated unit: %s\n", error.c_str());
+        return 1;
+    }
+    Target target;
+    target.port = unit.path();
+    CliLink link;
     if (!link.open(target, &error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
-    CliSession session(link);
-    if (!session.CheckVersion(std::cerr)) return 1;
-    const Measure read = Run(link, session, [](ConfigTransfer& t) { t.StartRead(); });
-    const Measure upload = Run(link, session, [](ConfigTransfer& t) { t.StartUpload(); });
+    CliSession session(link, std::cerr);
+    ConfigWorkflow& workflow = session.workflow();
+    if (!workflow.CheckVersion()) return 1;
+    const Measure read = Run(link, [&] { return workflow.ReadConfiguration(); });
+    const Measure upload = Run(link, [&] { return workflow.UploadConfiguration(); });
     Print("read", read);
     Print("upload", upload);
     return read.complete && upload.complete ? 0 : 1;

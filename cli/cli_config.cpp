@@ -15,31 +15,31 @@ namespace {
 
 constexpr int kNameAnswerMs = 1000;
 
-// The read chain into the session's store; false (with the reason printed) when it did not complete.
-bool ReadAll(CliSession& session, std::ostream& err) {
-    if (!session.CheckVersion(err)) return false;
-    ConfigTransfer& transfer = session.transfer();
-    return session.Wait(
-        [&](std::function<void()> done) {
-            QObject::connect(&transfer, &ConfigTransfer::chainEnded, &transfer, done);
-            transfer.StartRead();
-        },
-        err);
+bool SaveTo(CliSession& session, const std::string& file) {
+    return session.workflow().Save(QString::fromStdString(file)) == ConfigWorkflow::SaveResult::Saved;
 }
 
-bool SaveTo(CliSession& session, const std::string& file, std::ostream& err) {
-    QString error;
-    if (SaveConfigFile(session.store(), ForceCfgExtension(QString::fromStdString(file)), &error)) return true;
-    err << error.toStdString() << std::endl;
-    return false;
+// A file carries no unit name: asks the unit for its own, before any chain
+// exists that could take the answer as one of its steps.
+bool ReadUnitName(CliSession& session, std::ostream& err) {
+    bool answered = false;
+    const auto connection = QObject::connect(&session.unit(), &UnitSession::configAnswer, &session.unit(),
+                                             [&](const LinkPacket& p) {
+        if (p.command() == msg::BOX_NAME) answered = ApplyConfigBlock(session.store(), p);
+    });
+    session.unit().Send(ConfigReadRequest(msg::BOX_NAME_READ));
+    const bool ok = session.RunUntil([&] { return answered; }, kNameAnswerMs);
+    QObject::disconnect(connection);
+    if (!ok) err << "the unit did not tell its name; give one with --name" << std::endl;
+    return ok;
 }
 
 } // namespace
 
 int RunRead(CliLink& link, const std::string& file, std::ostream& out, std::ostream& err) {
-    CliSession session(link);
-    if (!ReadAll(session, err)) return 1;
-    if (!SaveTo(session, file, err)) return 1;
+    CliSession session(link, err);
+    if (!session.workflow().Read()) return 1;
+    if (!SaveTo(session, file)) return 1;
     out << "name: " << session.store().boxName().toStdString() << std::endl;
     return 0;
 }
@@ -51,62 +51,27 @@ int RunUpload(CliLink& link, const std::string& file, const std::optional<std::s
         err << "cannot open " << path.toStdString() << ": no such file" << std::endl;
         return 1;
     }
-    CliSession session(link);
-    // A file carries no unit name: keep the unit's own unless one is given.
-    if (name) {
-        session.store().setBoxName(QString::fromStdString(*name).left(kNameChars));
-    } else {
-        bool answered = false;
-        const auto connection = QObject::connect(&session.unit(), &UnitSession::configAnswer, &session.unit(),
-                                                 [&](const LinkPacket& p) {
-            if (p.command() == msg::BOX_NAME) answered = ApplyConfigBlock(session.store(), p);
-        });
-        session.unit().Send(ConfigReadRequest(msg::BOX_NAME_READ));
-        if (!session.RunUntil([&] { return answered; }, kNameAnswerMs)) {
-            err << "the unit did not tell its name; give one with --name" << std::endl;
-            return 1;
-        }
-        QObject::disconnect(connection);
-    }
+    CliSession session(link, err);
+    if (name) session.store().setBoxName(QString::fromStdString(*name).left(kNameChars));
+    else if (!ReadUnitName(session, err)) return 1;
     const QString unitName = session.store().boxName();
     LoadConfigFile(session.store(), path);
     session.store().setBoxName(unitName);
 
-    if (!session.CheckVersion(err)) return 1;
-    ConfigTransfer& transfer = session.transfer();
-    bool packFailed = false;
-    QObject::connect(&transfer, &ConfigTransfer::packFailed, &transfer, [&](const QString& text) {
-        packFailed = true;
-        err << text.toStdString() << std::endl;
-    });
-    const bool complete = session.Wait(
-        [&](std::function<void()> done) {
-            QObject::connect(&transfer, &ConfigTransfer::chainEnded, &transfer, done);
-            transfer.StartUpload();
-        },
-        err);
-    // As in the window: the reboot question comes even after a time-out.
-    if (reboot) {
-        session.unit().Send(LinkPacket::make(kGroupApp, msg::REBOOT_REQ));
-        session.Drain();
-    }
-    if (!complete || packFailed) return 1;
+    session.prompt().answer(QString::fromLatin1(kRebootQuestion), reboot);
+    const bool complete = session.workflow().Upload();
+    if (reboot) session.Drain();
+    if (!complete) return 1;
     out << "uploaded " << path.toStdString() << " as " << unitName.toStdString() << std::endl;
     return 0;
 }
 
 int RunFactoryReset(CliLink& link, const std::optional<std::string>& file, std::ostream& out, std::ostream& err) {
-    CliSession session(link);
-    ConfigTransfer& transfer = session.transfer();
-    const bool reset = session.Wait(
-        [&](std::function<void()> done) {
-            QObject::connect(&session.unit(), &UnitSession::factoryResetDone, &transfer, done);
-            transfer.StartFactoryReset();
-        },
-        err);
-    if (!reset) return 1;
-    if (!ReadAll(session, err)) return 1;
-    if (file && !SaveTo(session, *file, err)) return 1;
+    CliSession session(link, err);
+    // The command itself is the confirmation.
+    session.prompt().answer(QString::fromLatin1(kFactoryResetQuestion), true);
+    if (!session.workflow().FactoryReset()) return 1;
+    if (file && !SaveTo(session, *file)) return 1;
     out << "name: " << session.store().boxName().toStdString() << std::endl;
     return 0;
 }

@@ -1,17 +1,15 @@
 #include "cli/cli_session.h"
 
-#include "session/wait_clock.h"
 #include "cli/cli_link.h"
 #include "link/usb_thread.h"
-#include "session/version_check.h"
 
 #include <QEventLoop>
-#include <ostream>
 
 namespace vm::cli {
 
-CliSession::CliSession(CliLink& link) : link_(link), unit_(link.link(), nullptr) {
-    unit_.state().connected = 1;
+CliSession::CliSession(CliLink& link, std::ostream& err, ConfigWorkflow::Policy policy)
+    : link_(link), unit_(link.link(), nullptr), prompt_(err), wait_(prompt_), policy_(policy) {
+    unit_.SetConnected(true);
     QObject::connect(&link.link(), &UsbThread::bytesReceived, &unit_, &UnitSession::PutBytes);
     poll_.setInterval(UnitSession::kPollMs);
     keepAlive_.setInterval(UnitSession::kKeepAliveMs);
@@ -19,13 +17,14 @@ CliSession::CliSession(CliLink& link) : link_(link), unit_(link.link(), nullptr)
     QObject::connect(&keepAlive_, &QTimer::timeout, &unit_, &UnitSession::KeepAliveTick);
     poll_.start();
     keepAlive_.start();
+    wait_.beforeVersionCheck = [this] { unit_.KeepAliveTick(); }; // ask at once rather than at the next tick
 }
 
 CliSession::~CliSession() = default;
 
-ConfigTransfer& CliSession::transfer() {
-    if (!transfer_) transfer_ = std::make_unique<ConfigTransfer>(unit_, store_);
-    return *transfer_;
+ConfigWorkflow& CliSession::workflow() {
+    if (!workflow_) workflow_ = std::make_unique<ConfigWorkflow>(unit_, store_, prompt_, wait_, policy_);
+    return *workflow_;
 }
 
 bool CliSession::RunUntil(const std::function<bool()>& pred, int ms) {
@@ -40,44 +39,6 @@ bool CliSession::RunUntil(const std::function<bool()>& pred, int ms) {
     check.start(5);
     if (!pred()) loop.exec();
     return pred();
-}
-
-bool CliSession::CheckVersion(std::ostream& err) {
-    unit_.KeepAliveTick(); // ask at once rather than at the next tick
-    VersionCheck check;
-    {
-        Publication publication(unit_.services(), ServiceSlot::Version, &check);
-        QEventLoop wait;
-        QObject::connect(&check, &VersionCheck::finished, &wait, &QEventLoop::quit);
-        check.FormCreate();
-        wait.exec();
-    }
-    const QString verdict = VerdictMessage(check.verdict());
-    if (verdict.isEmpty()) return true;
-    err << verdict.toStdString() << std::endl;
-    return false;
-}
-
-bool CliSession::Wait(const std::function<void(std::function<void()> done)>& arm, std::ostream& err) {
-    QEventLoop loop;
-    bool finished = false;
-    WaitClock clock;
-    QTimer tick;
-    tick.setInterval(WaitClock::kTickMs);
-    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        if (clock.Tick()) loop.quit();
-    });
-    arm([&] {
-        finished = true;
-        loop.quit();
-    });
-    unit_.state().transferInProgress = 1;
-    clock.Start();
-    tick.start();
-    if (!finished) loop.exec();
-    unit_.state().transferInProgress = 0;
-    if (!finished) err << kUpdateTimeoutText << std::endl;
-    return finished;
 }
 
 void CliSession::Drain() {

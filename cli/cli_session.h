@@ -1,10 +1,12 @@
 #pragma once
 // The window's core without the window: the unit session with its poll and
-// keep-alive timers, the configuration store and the transfer, and the two
-// modal waits (version gate, wait window) as event loops.
-#include "session/config_transfer.h"
-#include "session/unit_session.h"
+// keep-alive timers, the configuration store, and the configuration workflow
+// waiting in event loops.
+#include "cli/cli_prompt.h"
 #include "config/config_store.h"
+#include "session/config_workflow.h"
+#include "session/event_loop_wait.h"
+#include "session/unit_session.h"
 
 #include <QTimer>
 #include <functional>
@@ -17,20 +19,16 @@ class CliLink;
 
 class CliSession {
 public:
-    explicit CliSession(CliLink& link);
+    CliSession(CliLink& link, std::ostream& err, ConfigWorkflow::Policy policy = {false});
     ~CliSession();
 
     UnitSession& unit() { return unit_; }
     ConfigStore& store() { return store_; }
+    CliPrompt& prompt() { return prompt_; }
     // Created on first use, so answers that arrive before are not taken as
     // steps of a chain.
-    ConfigTransfer& transfer();
+    ConfigWorkflow& workflow();
 
-    // The version gate; prints the reason and returns false when it refuses.
-    bool CheckVersion(std::ostream& err);
-    // Runs the wait window's clock with the transfer flag set until done()
-    // is signalled or the wait times out (prints " Update timeout ").
-    bool Wait(const std::function<void(std::function<void()> done)>& arm, std::ostream& err);
     // Runs the event loop until pred holds or ms pass.
     bool RunUntil(const std::function<bool()>& pred, int ms);
     // Lets every queued frame reach the wire.
@@ -40,7 +38,10 @@ private:
     CliLink& link_;
     UnitSession unit_;
     ConfigStore store_;
-    std::unique_ptr<ConfigTransfer> transfer_;
+    CliPrompt prompt_;
+    EventLoopWait wait_;
+    ConfigWorkflow::Policy policy_;
+    std::unique_ptr<ConfigWorkflow> workflow_;
     QTimer poll_;
     QTimer keepAlive_;
 };

@@ -34,7 +34,7 @@ void PrintStatus(const UnitSession& unit, LiveStatus& live, std::ostream& out) {
 } // namespace
 
 int RunStatus(CliLink& link, std::ostream& out, std::ostream& err) {
-    CliSession session(link);
+    CliSession session(link, err);
     UnitSession& unit = session.unit();
     bool values = false, inputs = false;
     std::set<int> channels;
@@ -42,7 +42,7 @@ int RunStatus(CliLink& link, std::ostream& out, std::ostream& err) {
     QObject::connect(&unit.live(), &LiveStatus::inputsChanged, [&] { inputs = true; });
     QObject::connect(&unit.live(), &LiveStatus::channelChanged, [&](int n) { channels.insert(n); });
 
-    if (!session.CheckVersion(err)) return 1;
+    if (!session.workflow().CheckVersion()) return 1;
     auto complete = [&] { return values && inputs && channels.size() == LiveStatus::kChannels; };
     if (!session.RunUntil(complete, kRoundTimeoutMs)) {
         err << "no complete live status from the unit within " << kRoundTimeoutMs << " ms" << std::endl;

@@ -6,7 +6,18 @@
 
 namespace vm {
 
-TVersionForm::TVersionForm(QWidget* parent) : QDialog(parent) {
+TVersionForm::TVersionForm(QWidget* parent) : TVersionForm(std::make_unique<VersionCheck>(), parent) {}
+
+TVersionForm::TVersionForm(std::unique_ptr<VersionCheck> owned, QWidget* parent)
+    : QDialog(parent), owned_(std::move(owned)), check_(*owned_) {
+    build();
+}
+
+TVersionForm::TVersionForm(VersionCheck& check, QWidget* parent) : QDialog(parent), check_(check) { build(); }
+
+TVersionForm::~TVersionForm() = default;
+
+void TVersionForm::build() {
     setObjectName(QStringLiteral("VersionForm"));
     setWindowTitle(QStringLiteral("XRT Version"));
     setModal(true);

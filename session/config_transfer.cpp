@@ -1,23 +1,75 @@
 #include "session/config_transfer.h"
 
-#include "session/unit_session.h"
 #include "config/block_layouts.h"
 #include "config/config_store.h"
 #include "protocol/message_catalogue.h"
+#include "session/unit_session.h"
+
+#include <iterator>
 
 namespace vm {
+
+namespace {
+
+using Step = TransferStep;
+
+// Which block index a step sends.
+enum class IndexFrom : std::uint8_t { None, Position, ExportPosition };
+
+struct StepSend {
+    Step step;
+    bool write;
+    std::uint8_t command;
+    IndexFrom index;
+};
+
+// What each step sends; the input and output uploads advance their position
+// themselves (ContinueTransfer), and the steps not listed send nothing.
+constexpr StepSend kStepSends[] = {
+    {Step::WriteCanRules, true, msg::CAN_RULE_WRITE, IndexFrom::Position},
+    {Step::ReadCanRules, false, msg::CAN_RULE_READ, IndexFrom::Position},
+    {Step::WriteVirtualInputs, true, msg::VIRTUAL_INPUT_WRITE, IndexFrom::Position},
+    {Step::ReadVirtualInputs, false, msg::VIRTUAL_INPUT_READ, IndexFrom::Position},
+    {Step::WriteStartButton, true, msg::START_BUTTON_CFG_WRITE, IndexFrom::None},
+    {Step::ReadStartButton, false, msg::START_BUTTON_CFG_READ, IndexFrom::None},
+    {Step::WritePwm, true, msg::PWM_CFG_WRITE, IndexFrom::None},
+    {Step::ReadPwm, false, msg::PWM_CFG_READ, IndexFrom::None},
+    {Step::WriteFlash, true, msg::FLASH_WRITE, IndexFrom::Position},
+    {Step::ReadFlash, false, msg::FLASH_READ, IndexFrom::Position},
+    {Step::ReadCanExport1, false, msg::CAN_EXPORT1_READ, IndexFrom::None},
+    {Step::WriteCanExport1, true, msg::CAN_EXPORT1_WRITE, IndexFrom::None},
+    {Step::ReadCanExports, false, msg::CAN_EXPORT_READ, IndexFrom::ExportPosition},
+    {Step::WriteCanExports, true, msg::CAN_EXPORT_WRITE, IndexFrom::Position},
+    {Step::ReadCanSettings, false, msg::CAN_SETTINGS_READ, IndexFrom::None},
+    {Step::WriteCanSettings, true, msg::CAN_SETTINGS_WRITE, IndexFrom::None},
+    {Step::ReadBoxName, false, msg::BOX_NAME_READ, IndexFrom::None},
+    {Step::WriteBoxName, true, msg::BOX_NAME_WRITE, IndexFrom::None},
+};
+
+const StepSend* SendOf(Step step) {
+    for (const StepSend& s : kStepSends)
+        if (s.step == step) return &s;
+    return nullptr;
+}
+
+int IndexOf(IndexFrom from, std::uint8_t position) {
+    switch (from) {
+    case IndexFrom::Position: return position;
+    case IndexFrom::ExportPosition: return position <= 1 ? position : 2; // exports 2, 3, 4 are indexes 0, 1, 2
+    default: return 0;
+    }
+}
+
+} // namespace
 
 ConfigTransfer::ConfigTransfer(UnitSession& unit, ConfigStore& store, QObject* parent)
     : QObject(parent), unit_(unit), store_(store) {
     connect(&unit_, &UnitSession::configAnswer, this, &ConfigTransfer::OnConfigAnswer);
 }
 
-std::uint8_t ConfigTransfer::state() const { return unit_.state().transferState; }
-std::uint8_t ConfigTransfer::position() const { return unit_.state().transferPos; }
-
-void ConfigTransfer::setStep(std::uint8_t state, std::uint8_t position) {
-    unit_.state().transferState = state;
-    unit_.state().transferPos = position;
+void ConfigTransfer::SetStep(TransferStep step, std::uint8_t position) {
+    step_ = step;
+    position_ = position;
 }
 
 void ConfigTransfer::sendWrite(std::uint8_t command, int index) {
@@ -40,67 +92,61 @@ bool ConfigTransfer::apply(const LinkPacket& packet) {
 void ConfigTransfer::StartRead() {
     applied_ = 0;
     sendRead(msg::INPUT_CFG_READ, 0xFF);
-    setStep(ReadingAll, position());
+    step_ = Step::ReadInputsOutputs;
 }
 
 void ConfigTransfer::StartUpload() {
-    unit_.state().transferPos = 1;
+    position_ = 1;
     sendWrite(msg::INPUT_CFG_WRITE, 1);
-    unit_.state().transferState = UploadInputs;
+    step_ = Step::WriteInputs;
 }
 
 void ConfigTransfer::StartFactoryReset() { unit_.Send(LinkPacket::make(kGroupApp, msg::FACTORY_RESET_REQ)); }
 
-void ConfigTransfer::CancelTransfer() { unit_.state().transferState = Idle; }
+void ConfigTransfer::CancelTransfer() { step_ = Step::Idle; }
 
 void ConfigTransfer::endChain() {
-    setStep(Idle, 0);
-    unit_.state().namesDirty = 1;
+    SetStep(Step::Idle, 0);
+    unit_.MarkNamesDirty();
     Q_EMIT chainEnded();
 }
 
 void ConfigTransfer::ContinueTransfer() {
-    std::uint8_t& pos = unit_.state().transferPos;
-    switch (state()) {
-    case UploadInputs:
-        if (pos < kInputCount) {
-            ++pos;
-            sendWrite(msg::INPUT_CFG_WRITE, pos);
+    switch (step_) {
+    case Step::WriteInputs:
+        if (position_ < kInputCount) {
+            sendWrite(msg::INPUT_CFG_WRITE, ++position_);
         } else {
-            pos = 1;
+            position_ = 1;
             sendWrite(msg::OUTPUT_CFG_WRITE, 1);
-            unit_.state().transferState = UploadOutputs;
+            step_ = Step::WriteOutputs;
         }
-        break;
-    case UploadOutputs:
-        if (pos < kOutputCount) {
-            ++pos;
-            sendWrite(msg::OUTPUT_CFG_WRITE, pos);
+        return;
+    case Step::WriteOutputs:
+        if (position_ < kOutputCount) {
+            sendWrite(msg::OUTPUT_CFG_WRITE, ++position_);
         } else {
-            unit_.state().transferState = 5;
+            step_ = Step::AwaitLowBatteryAck;
             sendWrite(msg::LOW_BATT_CFG_WRITE, 0);
         }
+        return;
+    default:
         break;
-    case 6: sendWrite(msg::CAN_RULE_WRITE, pos); break;
-    case 7: sendRead(msg::CAN_RULE_READ, pos); break;
-    case 8: sendWrite(msg::VIRTUAL_INPUT_WRITE, pos); break;
-    case 9: sendRead(msg::VIRTUAL_INPUT_READ, pos); break;
-    case 10: sendWrite(msg::START_BUTTON_CFG_WRITE, 0); break;
-    case 11: sendRead(msg::START_BUTTON_CFG_READ); break;
-    case 12: sendWrite(msg::PWM_CFG_WRITE, 0); break;
-    case 13: sendRead(msg::PWM_CFG_READ); break;
-    case 14: sendWrite(msg::FLASH_WRITE, pos); break;
-    case 15: sendRead(msg::FLASH_READ, pos); break;
-    case 16: sendRead(msg::CAN_EXPORT1_READ, 0); break;
-    case 17: sendWrite(msg::CAN_EXPORT1_WRITE, 0); break;
-    case 18: sendRead(msg::CAN_EXPORT_READ, pos <= 1 ? pos : 2); break;
-    case 19: sendWrite(msg::CAN_EXPORT_WRITE, pos); break;
-    case 20: sendRead(msg::CAN_SETTINGS_READ); break;
-    case 21: sendWrite(msg::CAN_SETTINGS_WRITE, 0); break;
-    case 22: sendRead(msg::BOX_NAME_READ); break;
-    case 23: sendWrite(msg::BOX_NAME_WRITE, 0); break;
-    default: break; // 0, 1, 2, 5: nothing to send
     }
+    const StepSend* send = SendOf(step_);
+    if (!send) return; // idle, reading inputs and outputs, the two silent steps
+    const int index = IndexOf(send->index, position_);
+    if (send->write) sendWrite(send->command, index);
+    else sendRead(send->command, index);
+}
+
+bool ConfigTransfer::advanceRecord(int k, int count, TransferStep next) {
+    if (k + 1 >= count) {
+        SetStep(next, 0);
+        return false;
+    }
+    position_ = static_cast<std::uint8_t>(k + 1);
+    return true;
 }
 
 void ConfigTransfer::OnConfigAnswer(const LinkPacket& p) {
@@ -111,39 +157,37 @@ void ConfigTransfer::OnConfigAnswer(const LinkPacket& p) {
     case msg::OUTPUT_CFG:
         apply(p); // the dispatcher asks for the next block after the last one
         break;
-    case msg::LOW_BATT_CFG: apply(p); setStep(7, 0); break;
+    case msg::LOW_BATT_CFG: apply(p); SetStep(Step::ReadCanRules, 0); break;
     case msg::CAN_RULE:
         apply(p);
-        if (k + 1 >= kCanRuleCount) unit_.state().transferState = 20;
-        else unit_.state().transferPos = static_cast<std::uint8_t>(k + 1);
+        if (k + 1 >= kCanRuleCount) step_ = Step::ReadCanSettings; // position stays
+        else position_ = static_cast<std::uint8_t>(k + 1);
         break;
-    case msg::CAN_SETTINGS: apply(p); setStep(22, 0); break;
-    case msg::BOX_NAME: apply(p); setStep(9, 0); break;
+    case msg::CAN_SETTINGS: apply(p); SetStep(Step::ReadBoxName, 0); break;
+    case msg::BOX_NAME: apply(p); SetStep(Step::ReadVirtualInputs, 0); break;
     case msg::VIRTUAL_INPUT:
         if (k > kVirtualInputCount - 1) {
-            setStep(11, 0);
+            SetStep(Step::ReadStartButton, 0);
         } else {
             apply(p);
-            unit_.state().transferPos = static_cast<std::uint8_t>(k + 1);
-            if (k == kVirtualInputCount - 1) setStep(11, 0);
+            advanceRecord(k, kVirtualInputCount, Step::ReadStartButton);
         }
         break;
-    case msg::START_BUTTON_CFG: apply(p); setStep(15, 0); break;
+    case msg::START_BUTTON_CFG: apply(p); SetStep(Step::ReadFlash, 0); break;
     case msg::FLASH:
         if (k > kFlashCount - 1) {
-            setStep(13, 0);
+            SetStep(Step::ReadPwm, 0);
         } else {
             apply(p);
-            unit_.state().transferPos = static_cast<std::uint8_t>(k + 1);
-            if (k == kFlashCount - 1) setStep(13, 0);
+            advanceRecord(k, kFlashCount, Step::ReadPwm);
         }
         break;
-    case msg::PWM_CFG: apply(p); setStep(16, 0); break;
-    case msg::CAN_EXPORT1: apply(p); setStep(18, 0); break;
+    case msg::PWM_CFG: apply(p); SetStep(Step::ReadCanExport1, 0); break;
+    case msg::CAN_EXPORT1: apply(p); SetStep(Step::ReadCanExports, 0); break;
     case msg::CAN_EXPORT:
         apply(p);
         if (k <= 1) {
-            unit_.state().transferPos = static_cast<std::uint8_t>(k + 1);
+            position_ = static_cast<std::uint8_t>(k + 1);
             break;
         }
         endChain();
@@ -153,27 +197,21 @@ void ConfigTransfer::OnConfigAnswer(const LinkPacket& p) {
     case msg::INPUT_CFG_WRITE_DONE:
     case msg::OUTPUT_CFG_WRITE_DONE:
         break;
-    case msg::LOW_BATT_CFG_WRITE_DONE: setStep(10, 0); break;
-    case msg::START_BUTTON_CFG_WRITE_DONE: setStep(6, 0); break;
-    case msg::CAN_RULE_WRITE_DONE:
-        if (k + 1 > kCanRuleCount - 1) setStep(21, 0);
-        else unit_.state().transferPos = static_cast<std::uint8_t>(k + 1);
-        break;
-    case msg::CAN_SETTINGS_WRITE_DONE: unit_.state().transferState = 23; break;
-    case msg::BOX_NAME_WRITE_DONE: setStep(8, 0); break;
-    case msg::VIRTUAL_INPUT_WRITE_DONE:
-        if (k + 1 > kVirtualInputCount - 1) setStep(14, 0);
-        else unit_.state().transferPos = static_cast<std::uint8_t>(k + 1);
-        break;
+    case msg::LOW_BATT_CFG_WRITE_DONE: SetStep(Step::WriteStartButton, 0); break;
+    case msg::START_BUTTON_CFG_WRITE_DONE: SetStep(Step::WriteCanRules, 0); break;
+    case msg::CAN_RULE_WRITE_DONE: advanceRecord(k, kCanRuleCount, Step::WriteCanSettings); break;
+    case msg::CAN_SETTINGS_WRITE_DONE: step_ = Step::WriteBoxName; break; // position stays
+    case msg::BOX_NAME_WRITE_DONE: SetStep(Step::WriteVirtualInputs, 0); break;
+    case msg::VIRTUAL_INPUT_WRITE_DONE: advanceRecord(k, kVirtualInputCount, Step::WriteFlash); break;
     case msg::FLASH_WRITE_DONE:
-        if (k < kFlashCount) unit_.state().transferPos = static_cast<std::uint8_t>(k + 1);
-        if (unit_.state().transferPos == kFlashCount || k == kFlashCount) setStep(12, 0);
+        if (k < kFlashCount) position_ = static_cast<std::uint8_t>(k + 1);
+        if (position_ == kFlashCount || k == kFlashCount) SetStep(Step::WritePwm, 0);
         break;
-    case msg::PWM_CFG_WRITE_DONE: setStep(17, 0); break;
-    case msg::CAN_EXPORT1_WRITE_DONE: setStep(19, 0); break;
+    case msg::PWM_CFG_WRITE_DONE: SetStep(Step::WriteCanExport1, 0); break;
+    case msg::CAN_EXPORT1_WRITE_DONE: SetStep(Step::WriteCanExports, 0); break;
     case msg::CAN_EXPORT_WRITE_DONE:
         if (k <= 1) {
-            unit_.state().transferPos = static_cast<std::uint8_t>(k + 1);
+            position_ = static_cast<std::uint8_t>(k + 1);
             break;
         }
         endChain();

@@ -1,24 +1,51 @@
 #pragma once
 // Moves the whole configuration between the store and the unit as a chain of
 // single exchanges: every answer stores its block (if it carries one), moves
-// the transfer state on and sends the next request. The window (or the command
-// line) shows the wait window around a chain and reacts to its end.
+// the transfer on and sends the next request. The workflow shows the wait
+// (window or event loop) around a chain and reacts to its end.
 #include "protocol/link_packet.h"
 
 #include <QObject>
 #include <QString>
+#include <cstdint>
 
 namespace vm {
 
 class ConfigStore;
 class UnitSession;
 
+// The steps of a chain. The values are the ones the unit's tools have always
+// used (and tests and logs name them by); 2 and 5 send nothing.
+enum class TransferStep : std::uint8_t {
+    Idle = 0,
+    ReadInputsOutputs = 1, // inputs and outputs arrive unasked after the two read-all requests
+    Unused = 2,
+    WriteInputs = 3,
+    WriteOutputs = 4,
+    AwaitLowBatteryAck = 5,
+    WriteCanRules = 6,
+    ReadCanRules = 7,
+    WriteVirtualInputs = 8,
+    ReadVirtualInputs = 9,
+    WriteStartButton = 10,
+    ReadStartButton = 11,
+    WritePwm = 12,
+    ReadPwm = 13,
+    WriteFlash = 14,
+    ReadFlash = 15,
+    ReadCanExport1 = 16,
+    WriteCanExport1 = 17,
+    ReadCanExports = 18,
+    WriteCanExports = 19,
+    ReadCanSettings = 20,
+    WriteCanSettings = 21,
+    ReadBoxName = 22,
+    WriteBoxName = 23,
+};
+
 class ConfigTransfer : public QObject {
     Q_OBJECT
 public:
-    // States that send nothing: 0 idle, 1 reading inputs and outputs, 2, 5.
-    enum : std::uint8_t { Idle = 0, ReadingAll = 1, UploadInputs = 3, UploadOutputs = 4 };
-
     ConfigTransfer(UnitSession& unit, ConfigStore& store, QObject* parent = nullptr);
 
     // Read: asks for every input; the chain runs from the answers.
@@ -27,15 +54,18 @@ public:
     void StartUpload();
     // Default settings: the unit answers FACTORY_RESET_DONE when it is done.
     void StartFactoryReset();
-    // Sends the message of the current state.
+    // Sends the message of the current step.
     void ContinueTransfer();
-    // Every configuration answer, whatever the state (a late one restarts the chain from its step).
+    // Every configuration answer, whatever the step (a late one restarts the chain from its step).
     void OnConfigAnswer(const LinkPacket& packet);
     // "Cancel": the chain stops where it is; late answers may still move it.
     void CancelTransfer();
 
-    std::uint8_t state() const;
-    std::uint8_t position() const;
+    TransferStep step() const { return step_; }
+    std::uint8_t state() const { return static_cast<std::uint8_t>(step_); }
+    std::uint8_t position() const { return position_; }
+    // Puts the chain at a step, as a late answer would (tests, resuming).
+    void SetStep(TransferStep step, std::uint8_t position);
     // Blocks stored since the last StartRead.
     int blocksApplied() const { return applied_; }
 
@@ -49,12 +79,15 @@ Q_SIGNALS:
 private:
     void sendWrite(std::uint8_t command, int index);
     void sendRead(std::uint8_t command, int index = 0);
-    void setStep(std::uint8_t state, std::uint8_t position);
     void endChain();
     bool apply(const LinkPacket& packet);
+    // The record index k + 1 of a record answer, unless k was the last one.
+    bool advanceRecord(int k, int count, TransferStep next);
 
     UnitSession& unit_;
     ConfigStore& store_;
+    TransferStep step_ = TransferStep::Idle;
+    std::uint8_t position_ = 0; // block index of the current step
     int applied_ = 0;
 };
 

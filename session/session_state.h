@@ -25,8 +25,6 @@ struct SessionState {
     std::uint8_t configFromUnit = 0;     // last configuration came from the unit
     std::uint8_t configFromFile = 0;     // a configuration file was opened
     std::uint8_t namesDirty = 0;         // name lists need rebuilding at the next keep-alive tick
-    std::uint8_t transferState = 0;      // 0 idle
-    std::uint8_t transferPos = 0;        // block in progress
     QString configFileName;              // the opened configuration file
 };
 

@@ -85,7 +85,7 @@ void UnitSession::dispatchApp(const LinkPacket& p) {
     }
     switch (code) {
     case msg::CAN_MONITOR_FRAME:
-        Q_EMIT canMonitorLine(CanMonitorLine(p));
+        Q_EMIT canMonitor_.lineReceived(CanMonitorLine(p));
         break;
     case msg::FACTORY_RESET_DONE:
         Q_EMIT factoryResetDone();
@@ -106,15 +106,15 @@ void UnitSession::dispatchApp(const LinkPacket& p) {
         live_.ShowChannelState(p);
         break;
     case msg::DIAG_HIGH_POWER:
-        Q_EMIT diagnosticsHighPower(p);
+        Q_EMIT diagnostics_.highPowerReceived(p);
         sendRequest(msg::DIAG_NEXT);
         break;
     case msg::DIAG_CLEARED:
         if (!busy()) sendRequest(msg::DIAG_READ);
-        Q_EMIT diagnosticsCleared();
+        Q_EMIT diagnostics_.cleared();
         break;
     case msg::DIAG_LOW_POWER:
-        Q_EMIT diagnosticsLowPower(p);
+        Q_EMIT diagnostics_.lowPowerReceived(p);
         break;
     case msg::UNIT_STATS:
         stats_.maxCurrentTenths = static_cast<std::uint16_t>(p.at(4) | (p.at(5) << 8));
@@ -125,6 +125,14 @@ void UnitSession::dispatchApp(const LinkPacket& p) {
     default:
         break; // 136, 220, the service windows' own answers, unknown codes
     }
+}
+
+void UnitSession::SetConfigFromUnit() { state_.configFromUnit = 1; }
+
+void UnitSession::SetConfigFromFile(const QString& fileName) {
+    state_.configFileName = fileName;
+    state_.configFromFile = 1;
+    state_.configFromUnit = 0;
 }
 
 void UnitSession::OnDeviceLost() {

@@ -5,6 +5,7 @@
 #include "session/live_status.h"
 #include "session/service_windows.h"
 #include "session/session_state.h"
+#include "session/unit_models.h"
 #include "protocol/frame_codec.h"
 
 #include <QObject>
@@ -27,10 +28,26 @@ public:
 
     UnitSession(PacketLink& link, TrafficLog* log, QObject* parent = nullptr);
 
-    SessionState& state() { return state_; }
+    // Read by everyone; each flag is written by the one method below that
+    // names its owner.
     const SessionState& state() const { return state_; }
+    // The link: set by the first successful connect (window or command line).
+    void SetConnected(bool connected) { state_.connected = connected ? 1 : 0; }
+    // The firmware service while its window is open.
+    void SetFirmwareUpdate(bool running) { state_.firmwareUpdate = running ? 1 : 0; }
+    // The configuration workflow while its wait runs.
+    void SetTransferInProgress(bool running) { state_.transferInProgress = running ? 1 : 0; }
+    // The transfer at the end of a chain and the workflow after opening a file;
+    // the keep-alive tick clears it when it refreshes the name lists.
+    void MarkNamesDirty() { state_.namesDirty = 1; }
+    // The workflow: where the configuration shown came from.
+    void SetConfigFromUnit();
+    void SetConfigFromFile(const QString& fileName);
+
     ServiceWindows& services() { return services_; }
     LiveStatus& live() { return live_; }
+    DiagnosticsModel& diagnostics() { return diagnostics_; }
+    CanMonitorModel& canMonitor() { return canMonitor_; }
     UnitStats& stats() { return stats_; }
     const UnitStats& stats() const { return stats_; }
     PacketLink& link() { return link_; }
@@ -71,14 +88,10 @@ Q_SIGNALS:
     void refreshNameLists();
     void statusReceived();
     void statsReceived();
-    void canMonitorLine(const QString& line);
     // Configuration answers (codes 129..228 of the transfer); the configuration
     // store and the transfer take them from here.
     void configAnswer(const LinkPacket& packet);
     void factoryResetDone();
-    void diagnosticsHighPower(const LinkPacket& packet);
-    void diagnosticsLowPower(const LinkPacket& packet);
-    void diagnosticsCleared();
 
 private:
     void dispatchApp(const LinkPacket& packet);
@@ -90,6 +103,8 @@ private:
     UnitStats stats_;
     ServiceWindows services_;
     LiveStatus live_;
+    DiagnosticsModel diagnostics_;
+    CanMonitorModel canMonitor_;
     FrameAssembler assembler_;
     QTimer statsTimer_;
     int currentPage_ = kPageGeneral;

@@ -32,35 +32,35 @@ QString VersionTextOf(const LinkPacket& packet) {
 }
 
 VersionCheck::VersionCheck(QObject* parent) : QObject(parent) {
-    Timer1.setObjectName(QStringLiteral("Timer1"));
-    Timer1.setInterval(kAnswerTimeoutMs);
-    Timer1.setSingleShot(true);
-    Timer2.setObjectName(QStringLiteral("Timer2"));
-    Timer2.setInterval(kCloseDelayMs);
-    Timer2.setSingleShot(true);
-    connect(&Timer1, &QTimer::timeout, this, &VersionCheck::Timer1Timer);
-    connect(&Timer2, &QTimer::timeout, this, &VersionCheck::Timer2Timer);
+    answerTimer_.setObjectName(QStringLiteral("answerTimer"));
+    answerTimer_.setInterval(kAnswerTimeoutMs);
+    answerTimer_.setSingleShot(true);
+    closeTimer_.setObjectName(QStringLiteral("closeTimer"));
+    closeTimer_.setInterval(kCloseDelayMs);
+    closeTimer_.setSingleShot(true);
+    connect(&answerTimer_, &QTimer::timeout, this, &VersionCheck::OnAnswerTimeout);
+    connect(&closeTimer_, &QTimer::timeout, this, &VersionCheck::OnCloseDelay);
 }
 
-void VersionCheck::FormCreate() {
+void VersionCheck::Start() {
     timedOut_ = false;
     compatible_ = false;
     answered_ = false;
     finished_ = false;
     versionText_.clear();
-    Timer2.stop();
-    Timer1.start();
+    closeTimer_.stop();
+    answerTimer_.start();
 }
 
-void VersionCheck::Timer1Timer() {
-    Timer1.stop();
+void VersionCheck::OnAnswerTimeout() {
+    answerTimer_.stop();
     if (finished_ || answered_) return;
     timedOut_ = true;
     finish();
 }
 
-void VersionCheck::Timer2Timer() {
-    Timer2.stop();
+void VersionCheck::OnCloseDelay() {
+    closeTimer_.stop();
     if (finished_) return;
     finish();
 }
@@ -71,13 +71,13 @@ void VersionCheck::ReceivePacket(const LinkPacket& packet) {
     // The keep-alive asks every 400 ms: the first answer decides, and a later
     // one must not restart the close delay or the window would never close.
     if (answered_ || finished_) return;
-    Timer1.stop();
+    answerTimer_.stop();
     answered_ = true;
     versionText_ = VersionTextOf(packet);
     Q_EMIT versionReceived(versionText_);
     compatible_ = IsCompatibleVersion(versionText_);
     // Also for a text that is no number: the window closes as for any version.
-    Timer2.start();
+    closeTimer_.start();
 }
 
 VersionCheck::Verdict VersionCheck::verdict() const {
@@ -88,8 +88,8 @@ VersionCheck::Verdict VersionCheck::verdict() const {
 
 void VersionCheck::finish() {
     finished_ = true;
-    Timer1.stop();
-    Timer2.stop();
+    answerTimer_.stop();
+    closeTimer_.stop();
     Q_EMIT finished();
 }
 

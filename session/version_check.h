@@ -34,11 +34,11 @@ public:
     explicit VersionCheck(QObject* parent = nullptr);
 
     // Clears both flags and starts waiting for the answer.
-    void FormCreate();
+    void Start();
     // No answer in time.
-    void Timer1Timer();
+    void OnAnswerTimeout();
     // The answer has been shown long enough.
-    void Timer2Timer();
+    void OnCloseDelay();
     void ReceivePacket(const LinkPacket& packet) override;
 
     bool timedOut() const { return timedOut_; }
@@ -48,8 +48,8 @@ public:
     const QString& versionText() const { return versionText_; }
     Verdict verdict() const;
 
-    QTimer& timer1() { return Timer1; }
-    QTimer& timer2() { return Timer2; }
+    QTimer& answerTimer() { return answerTimer_; }
+    QTimer& closeTimer() { return closeTimer_; }
 
 Q_SIGNALS:
     // The received version text, for the window to show.
@@ -60,8 +60,8 @@ Q_SIGNALS:
 private:
     void finish();
 
-    QTimer Timer1;
-    QTimer Timer2;
+    QTimer answerTimer_;
+    QTimer closeTimer_;
     QString versionText_;
     bool timedOut_ = false;
     bool compatible_ = false;

@@ -41,7 +41,7 @@ protected:
 } // namespace
 
 TEST_F(MainFormConfigTest, DefaultSettingsAnsweredNoSendsNothing) {
-    form->session().connected = 1;
+    form->unit().SetConnected(true);
     prompt.answers = {false};
     form->BtnDefaultValueClick();
     EXPECT_EQ(prompt.questions, QStringList{"This will reset the Voltmast to factory settings?"});
@@ -49,7 +49,7 @@ TEST_F(MainFormConfigTest, DefaultSettingsAnsweredNoSendsNothing) {
 }
 
 TEST_F(MainFormConfigTest, UploadWithoutAnswerTimesOutAndStillAsksToReboot) {
-    form->session().connected = 1; // the link stays closed: nothing ever answers
+    form->unit().SetConnected(true); // the link stays closed: nothing ever answers
     QTimer::singleShot(0, form.get(), [&] {
         for (int i = 0; i < 302 && form->waitWindow().isVisible(); ++i) form->waitWindow().Timer1Timer();
     });

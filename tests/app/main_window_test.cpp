@@ -184,15 +184,13 @@ TEST_F(MainFormTest, TitleFollowsTheConfigurationSource) {
     auto form = MakeForm();
     form->TimerVersionTimer();
     EXPECT_EQ(form->windowTitle(), "Voltmast Tool");
-    form->session().configFromUnit = 1;
+    form->unit().SetConfigFromUnit();
     form->TimerVersionTimer();
     EXPECT_EQ(form->windowTitle(), "Voltmast Tool - [ No Name ]");
     form->store().setBoxName("Truck 7");
     form->TimerVersionTimer();
     EXPECT_EQ(form->windowTitle(), "Voltmast Tool - [ Truck 7 ]");
-    form->session().configFromUnit = 0;
-    form->session().configFromFile = 1;
-    form->session().configFileName = "fleet.cfg";
+    form->unit().SetConfigFromFile("fleet.cfg");
     form->TimerVersionTimer();
     EXPECT_EQ(form->windowTitle(), "Voltmast Tool - [ fleet.cfg ]");
 }
@@ -236,10 +234,10 @@ TEST_F(MainFormTest, ServiceWindowsFedOnlyWhileShown) {
 
 TEST_F(MainFormTest, CancelTransferEndsTheWait) {
     auto form = MakeForm();
-    form->session().transferState = 7;
+    form->transfer().SetStep(TransferStep::ReadCanRules, 0);
     form->waitWindow().show();
     form->CancelTransfer();
-    EXPECT_EQ(form->session().transferState, 0);
+    EXPECT_EQ(form->transfer().state(), 0);
     EXPECT_FALSE(form->waitWindow().isVisible());
     EXPECT_FALSE(form->waitWindow().timer().isActive());
 }

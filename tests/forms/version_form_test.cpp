@@ -14,7 +14,7 @@ TEST(VersionForm, ShowsTheVersionAndClosesItselfButNotForTheUser) {
     ASSERT_TRUE(label1 && label2);
     EXPECT_EQ(label1->text(), "Version ");
     EXPECT_EQ(label2->text(), "Status:");
-    EXPECT_TRUE(form.check().timer1().isActive()); // started by the constructor
+    EXPECT_TRUE(form.check().answerTimer().isActive()); // started by the constructor
 
     form.show();
     form.close();

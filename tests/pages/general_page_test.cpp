@@ -193,7 +193,7 @@ TEST_F(GeneralPageTest, ModeClicksSetTestModeAndChannelButtons) {
     EXPECT_TRUE(button(7)->isEnabled());
     get<QRadioButton>("RadioButtonAuto")->click();
 
-    session.state().connected = 1;
+    session.SetConnected(true);
     get<QRadioButton>("RadioButtonManuel")->click();
     ASSERT_EQ(link.frames.size(), 1u);
     EXPECT_EQ(link.frames[0], Framed(LinkPacket::make(1, 35, {1})));

@@ -58,7 +58,7 @@ std::uint8_t AckOf(std::uint8_t write) {
 
 class ConfigTransferTest : public ::testing::Test {
 protected:
-    ConfigTransferTest() { unit.state().connected = 1; }
+    ConfigTransferTest() { unit.SetConnected(true); }
 
     // A unit that answers every request from `source` and acknowledges every write.
     void AnswerEverything(int limit = 1000) {
@@ -173,7 +173,7 @@ TEST_F(ConfigTransferTest, OutOfRangeIndexesMoveOnWithoutStoring) {
         {msg::CAN_EXPORT, 1, 18, 18, msg::CAN_EXPORT_READ},
     };
     for (const Case& c : cases) {
-        unit.state().transferState = c.from;
+        transfer.SetStep(static_cast<TransferStep>(c.from), transfer.position());
         const int before = transfer.blocksApplied();
         unit.Dispatch(LinkPacket::make(kGroupApp, c.answer, {c.index}));
         EXPECT_EQ(transfer.state(), c.state) << int(c.answer);

@@ -24,7 +24,7 @@ protected:
             lines << t;
             colours.push_back(c);
         });
-        unit.state().connected = 1;
+        unit.SetConnected(true);
     }
     LinkPacket corrupt(LinkPacket p) {
         p.bytes[0] ^= 1;
@@ -68,10 +68,10 @@ TEST_F(UnitSessionTest, EveryCatalogueAnswerIsRoutedWhereItBelongs) {
     QObject::connect(&unit, &UnitSession::statusReceived, [&] { ++status; });
     QObject::connect(&unit, &UnitSession::statsReceived, [&] { ++stats; });
     QObject::connect(&unit, &UnitSession::factoryResetDone, [&] { ++factory; });
-    QObject::connect(&unit, &UnitSession::diagnosticsHighPower, [&] { ++diagHigh; });
-    QObject::connect(&unit, &UnitSession::diagnosticsLowPower, [&] { ++diagLow; });
-    QObject::connect(&unit, &UnitSession::diagnosticsCleared, [&] { ++cleared; });
-    QObject::connect(&unit, &UnitSession::canMonitorLine, [&] { ++can; });
+    QObject::connect(&unit.diagnostics(), &DiagnosticsModel::highPowerReceived, [&] { ++diagHigh; });
+    QObject::connect(&unit.diagnostics(), &DiagnosticsModel::lowPowerReceived, [&] { ++diagLow; });
+    QObject::connect(&unit.diagnostics(), &DiagnosticsModel::cleared, [&] { ++cleared; });
+    QObject::connect(&unit.canMonitor(), &CanMonitorModel::lineReceived, [&] { ++can; });
     QObject::connect(&unit.live(), &LiveStatus::valuesChanged, [&] { ++live; });
     QObject::connect(&unit.live(), &LiveStatus::inputsChanged, [&] { ++live; });
     QObject::connect(&unit.live(), &LiveStatus::channelChanged, [&] { ++live; });
@@ -116,7 +116,7 @@ TEST_F(UnitSessionTest, FollowUpRequestsOfTheDispatcher) {
     EXPECT_EQ(link.sent.at(0).payload(0), 255);
     // While a transfer runs the cleared log is not read again.
     link.sent.clear();
-    unit.state().transferInProgress = 1;
+    unit.SetTransferInProgress(true);
     unit.Dispatch(LinkPacket::make(kGroupApp, msg::DIAG_CLEARED));
     EXPECT_TRUE(link.sent.empty());
 }
@@ -159,10 +159,10 @@ TEST_F(UnitSessionTest, PollCyclesThroughTheThreeViewsOnlyOnGeneral) {
     unit.setCurrentPage(1);
     unit.PollTick();
     unit.setCurrentPage(kPageGeneral);
-    unit.state().transferInProgress = 1;
+    unit.SetTransferInProgress(true);
     unit.PollTick();
-    unit.state().transferInProgress = 0;
-    unit.state().connected = 0;
+    unit.SetTransferInProgress(false);
+    unit.SetConnected(false);
     unit.PollTick();
     EXPECT_TRUE(link.sent.empty());
 }
@@ -221,10 +221,10 @@ TEST_F(UnitSessionTest, ActivityLampMovesOnlyWhileTheUnitAnswers) {
 }
 
 TEST_F(UnitSessionTest, NothingIsSentWhileBusyOrBeforeConnecting) {
-    unit.state().firmwareUpdate = 1;
+    unit.SetFirmwareUpdate(true);
     unit.KeepAliveTick();
-    unit.state().firmwareUpdate = 0;
-    unit.state().connected = 0;
+    unit.SetFirmwareUpdate(false);
+    unit.SetConnected(false);
     for (int i = 0; i < 8; ++i) unit.KeepAliveTick();
     unit.SetTestMode(TestMode::Manual);
     EXPECT_TRUE(link.sent.empty());
@@ -242,7 +242,7 @@ TEST_F(UnitSessionTest, CalibrationWindowSuppressesBlanking) {
 TEST_F(UnitSessionTest, NameListsAreRefreshedOnceWhenDirty) {
     int refreshed = 0;
     QObject::connect(&unit, &UnitSession::refreshNameLists, [&] { ++refreshed; });
-    unit.state().namesDirty = 1;
+    unit.MarkNamesDirty();
     unit.KeepAliveTick();
     unit.KeepAliveTick();
     EXPECT_EQ(refreshed, 1);

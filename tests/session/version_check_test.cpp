@@ -29,25 +29,25 @@ TEST(VersionRule, TextIsTwentyCharactersAtMostAndEndsAtZero) {
 class VersionCheckTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { vm::test::EnsureCoreApp(); }
-    void SetUp() override { check.FormCreate(); }
+    void SetUp() override { check.Start(); }
 
     VersionCheck check;
     QSignalSpy finished{&check, &VersionCheck::finished};
 };
 
 TEST_F(VersionCheckTest, AnswerClosesAfterTheDelayNotAtTheTimeout) {
-    EXPECT_TRUE(check.timer1().isActive());
-    EXPECT_EQ(check.timer1().interval(), 1000);
+    EXPECT_TRUE(check.answerTimer().isActive());
+    EXPECT_EQ(check.answerTimer().interval(), 1000);
 
     // The answer "at 200 ms": the time-out stops, the 500 ms close delay runs.
     check.ReceivePacket(StatusPacket("8.12"));
-    EXPECT_FALSE(check.timer1().isActive());
-    EXPECT_TRUE(check.timer2().isActive());
-    EXPECT_EQ(check.timer2().interval(), 500);
+    EXPECT_FALSE(check.answerTimer().isActive());
+    EXPECT_TRUE(check.closeTimer().isActive());
+    EXPECT_EQ(check.closeTimer().interval(), 500);
     EXPECT_EQ(check.versionText(), "8.12");
     EXPECT_EQ(finished.count(), 0);
 
-    check.Timer2Timer();
+    check.OnCloseDelay();
     EXPECT_EQ(finished.count(), 1);
     EXPECT_TRUE(check.compatible());
     EXPECT_FALSE(check.timedOut());
@@ -55,14 +55,14 @@ TEST_F(VersionCheckTest, AnswerClosesAfterTheDelayNotAtTheTimeout) {
 }
 
 TEST_F(VersionCheckTest, NoAnswerTimesOutAndALateOneChangesNothing) {
-    check.Timer1Timer();
+    check.OnAnswerTimeout();
     EXPECT_EQ(finished.count(), 1);
     EXPECT_TRUE(check.timedOut());
     EXPECT_EQ(VerdictMessage(check.verdict()), "Timeout for software version");
 
     check.ReceivePacket(StatusPacket("8.12"));
     EXPECT_FALSE(check.compatible());
-    EXPECT_FALSE(check.timer2().isActive());
+    EXPECT_FALSE(check.closeTimer().isActive());
 }
 
 TEST_F(VersionCheckTest, IgnoresBadChecksumAndOtherMessages) {
@@ -71,18 +71,18 @@ TEST_F(VersionCheckTest, IgnoresBadChecksumAndOtherMessages) {
     check.ReceivePacket(corrupt);
     check.ReceivePacket(StatusPacket("8.12", kGroupService, msg::STATUS));
     check.ReceivePacket(StatusPacket("8.12", kGroupApp, msg::REBOOT_DONE));
-    EXPECT_TRUE(check.timer1().isActive());
-    EXPECT_FALSE(check.timer2().isActive());
+    EXPECT_TRUE(check.answerTimer().isActive());
+    EXPECT_FALSE(check.closeTimer().isActive());
     EXPECT_TRUE(check.versionText().isEmpty());
 }
 
 TEST_F(VersionCheckTest, WrongAndUnreadableVersionsStillClose) {
     for (const char* text : {"9.01", "8.x5"}) {
-        check.FormCreate();
+        check.Start();
         finished.clear();
         check.ReceivePacket(StatusPacket(text));
-        ASSERT_TRUE(check.timer2().isActive()) << text;
-        check.Timer2Timer();
+        ASSERT_TRUE(check.closeTimer().isActive()) << text;
+        check.OnCloseDelay();
         EXPECT_EQ(finished.count(), 1);
         EXPECT_EQ(VerdictMessage(check.verdict()), "Wrong software version in target, use other program");
     }
@@ -93,6 +93,6 @@ TEST_F(VersionCheckTest, FirstAnswerDecides) {
     check.ReceivePacket(StatusPacket("7.99"));
     check.ReceivePacket(StatusPacket("8.12"));
     EXPECT_EQ(check.versionText(), "7.99");
-    check.Timer2Timer();
+    check.OnCloseDelay();
     EXPECT_EQ(check.verdict(), VersionCheck::Verdict::Wrong);
 }

@@ -1,0 +1,113 @@
+#include "session/config_workflow.h"
+
+#include "config/config_file.h"
+#include "config/config_store.h"
+#include "protocol/message_catalogue.h"
+#include "session/service_windows.h"
+#include "session/unit_session.h"
+#include "session/user_prompt.h"
+#include "session/version_check.h"
+
+#include <QFileInfo>
+
+namespace vm {
+
+ConfigWorkflow::ConfigWorkflow(UnitSession& unit, ConfigStore& store, UserPrompt& prompt, WaitSeam& wait,
+                               Policy policy, QObject* parent)
+    : QObject(parent), unit_(unit), store_(store), prompt_(prompt), wait_(wait), policy_(policy),
+      transfer_(unit, store) {
+    connect(&transfer_, &ConfigTransfer::chainEnded, this, [this] { wait_.EndWait(WaitResult::Done); });
+    connect(&unit_, &UnitSession::factoryResetDone, this, [this] { wait_.EndWait(WaitResult::Done); });
+    // Raised inside the receive dispatch: the message box must not run there,
+    // or bytes arriving during it would re-enter the frame assembler.
+    connect(&transfer_, &ConfigTransfer::packFailed, this, [this] { packFailed_ = true; });
+    connect(&transfer_, &ConfigTransfer::packFailed, this,
+            [this](const QString& text) { prompt_.ShowError(text); }, Qt::QueuedConnection);
+}
+
+bool ConfigWorkflow::CheckConnected() {
+    const SessionState& s = unit_.state();
+    if (s.connected && !s.firmwareUpdate) return true;
+    prompt_.ShowMessage(QString::fromLatin1(kNotConnectedText));
+    return false;
+}
+
+bool ConfigWorkflow::CheckVersion() {
+    if (!CheckConnected()) return false;
+    VersionCheck check;
+    {
+        Publication publication(unit_.services(), ServiceSlot::Version, &check);
+        wait_.RunVersionCheck(check);
+    }
+    const QString message = VerdictMessage(check.verdict());
+    if (message.isEmpty()) return true;
+    prompt_.ShowMessage(message);
+    return false;
+}
+
+WaitResult ConfigWorkflow::runWait() {
+    unit_.SetTransferInProgress(true);
+    const WaitResult result = wait_.RunWait();
+    unit_.SetTransferInProgress(false);
+    return result;
+}
+
+bool ConfigWorkflow::Read() { return CheckVersion() && ReadConfiguration(); }
+
+bool ConfigWorkflow::Upload() { return CheckVersion() && UploadConfiguration(); }
+
+bool ConfigWorkflow::ReadConfiguration() {
+    transfer_.StartRead();
+    const WaitResult result = runWait();
+    unit_.SetConfigFromUnit(); // however the wait ended
+    return result == WaitResult::Done;
+}
+
+bool ConfigWorkflow::UploadConfiguration() {
+    packFailed_ = false;
+    transfer_.StartUpload();
+    unit_.SetTransferInProgress(true);
+    const WaitResult result = wait_.RunWait();
+    // Asked even after a time-out or cancel: part of the settings may be in the unit.
+    if (prompt_.Confirm(QString::fromLatin1(kRebootQuestion)))
+        unit_.Send(LinkPacket::make(kGroupApp, msg::REBOOT_REQ));
+    unit_.SetTransferInProgress(false);
+    return result == WaitResult::Done && !packFailed_;
+}
+
+bool ConfigWorkflow::FactoryReset() {
+    if (!CheckConnected()) return false;
+    if (!prompt_.Confirm(QString::fromLatin1(kFactoryResetQuestion))) return false;
+    transfer_.StartFactoryReset();
+    const bool reset = runWait() == WaitResult::Done;
+    if (!reset && !policy_.readAfterFailedReset) return false;
+    const bool read = Read(); // show the unit's factory configuration
+    return reset && read;
+}
+
+void ConfigWorkflow::CancelTransfer() {
+    transfer_.CancelTransfer();
+    wait_.EndWait(WaitResult::Cancelled);
+}
+
+QString ConfigWorkflow::Open(const QString& path) {
+    store_.setBoxName(QString());
+    unit_.MarkNamesDirty();
+    const QString file = ForceCfgExtension(path);
+    LoadConfigFile(store_, file);
+    unit_.SetConfigFromFile(QFileInfo(file).fileName());
+    return file;
+}
+
+ConfigWorkflow::SaveResult ConfigWorkflow::Save(const QString& path) {
+    const QString file = ForceCfgExtension(path);
+    if (QFileInfo::exists(file) &&
+        !prompt_.ConfirmWarning(QStringLiteral("File already exists: '%1'\nOverwrite ?").arg(file)))
+        return SaveResult::Declined;
+    QString error;
+    if (SaveConfigFile(store_, file, &error)) return SaveResult::Saved;
+    prompt_.ShowError(error);
+    return SaveResult::Failed;
+}
+
+} // namespace vm

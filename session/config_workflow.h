@@ -1,0 +1,80 @@
+#pragma once
+// Read, Upload, Default settings, Open and Save as the user runs them, with
+// their questions and waits, written once for the window and the command line.
+// Questions go through the prompt, waits through the wait seam.
+#include "session/config_transfer.h"
+#include "session/wait_seam.h"
+
+#include <QObject>
+#include <QString>
+
+namespace vm {
+
+class ConfigStore;
+class UnitSession;
+class UserPrompt;
+
+class ConfigWorkflow : public QObject {
+    Q_OBJECT
+public:
+    struct Policy {
+        // The window reads the unit after Default settings even when the reset
+        // was not confirmed in time; a script stops there.
+        bool readAfterFailedReset = true;
+    };
+
+    enum class SaveResult { Saved, Declined, Failed };
+
+    ConfigWorkflow(UnitSession& unit, ConfigStore& store, UserPrompt& prompt, WaitSeam& wait, Policy policy,
+                   QObject* parent = nullptr);
+    ConfigWorkflow(UnitSession& unit, ConfigStore& store, UserPrompt& prompt, WaitSeam& wait,
+                   QObject* parent = nullptr)
+        : ConfigWorkflow(unit, store, prompt, wait, Policy{}, parent) {}
+
+    ConfigTransfer& transfer() { return transfer_; }
+
+    // "Is not connected to target, please connect USB" and false when no unit
+    // can be talked to.
+    bool CheckConnected();
+    // The connection test and the version window; tells the verdict and
+    // returns false when the unit's software is not supported.
+    bool CheckVersion();
+
+    // Read (F8): version check, then the read chain. True when the chain ended.
+    bool Read();
+    // Upload (F9): version check, then the upload chain and the reboot question.
+    bool Upload();
+    // Default settings: question, factory reset, then Read.
+    bool FactoryReset();
+    // The chains behind Read and Upload, once the version check has passed.
+    bool ReadConfiguration();
+    bool UploadConfiguration();
+    // "Cancel" in the wait: the chain stops where it is.
+    void CancelTransfer();
+
+    // Loads a .cfg file (the extension is forced); returns the file read.
+    QString Open(const QString& path);
+    // Saves to a .cfg file, asking before overwriting; errors are shown.
+    SaveResult Save(const QString& path);
+
+    // Set when a block of the running chain could not be packed.
+    bool packFailed() const { return packFailed_; }
+
+private:
+    WaitResult runWait();
+
+    UnitSession& unit_;
+    ConfigStore& store_;
+    UserPrompt& prompt_;
+    WaitSeam& wait_;
+    Policy policy_;
+    ConfigTransfer transfer_;
+    bool packFailed_ = false;
+};
+
+// The texts of the flows.
+inline constexpr const char* kNotConnectedText = "Is not connected to target, please connect USB";
+inline constexpr const char* kRebootQuestion = "Reboot Target to use new settings?";
+inline constexpr const char* kFactoryResetQuestion = "This will reset the Voltmast to factory settings?";
+
+} // namespace vm
