@@ -6,7 +6,7 @@
 #include "forms/log_form.h"
 #include "link/traffic_log.h"
 #include "link/usb_thread.h"
-#include "sim/sim_pty.h"
+#include "simport/sim_device.h"
 #include "ui/qt_user_prompt.h"
 
 #include <QApplication>
@@ -19,11 +19,10 @@
 #include <QTimer>
 #include <exception>
 #include <memory>
-#include <stdexcept>
 
 namespace {
 
-const QString kSimDescription = QStringLiteral("Voltmast Simulator");
+const QString kSimDescription = QString::fromLatin1(vm::sim::kSimDescription);
 
 void ShowException(const QString& text) {
     QMessageBox::critical(nullptr, vm::kProgramTitle, text.isEmpty() ? QStringLiteral("Unknown error") : text);
@@ -92,15 +91,9 @@ int Run(ToolApplication& app) {
     auto directory = std::make_unique<vm::SerialPortDirectory>();
     for (const QString& port : parser.values(portOption)) directory->addPort(port);
 
-    // Declared first so that it outlives the link that talks to it.
-    std::unique_ptr<vm::sim::SimPty> sim;
-    if (parser.isSet(simOption)) {
-        sim = std::make_unique<vm::sim::SimPty>();
-        std::string error;
-        if (!sim->start(&error))
-            throw std::runtime_error("Cannot start the simulated unit: " + error);
-        directory->addDevice(kSimDescription, QString::fromStdString(sim->path()));
-    }
+    // In this process, so it runs wherever the tool does.
+    const bool sim = parser.isSet(simOption);
+    if (sim) vm::sim::AddSimDevice(*directory, {}, kSimDescription);
 
     vm::TrafficLog log;
     vm::QtUserPrompt prompt;

@@ -3,7 +3,6 @@
 #include "link/device_directory.h"
 #include "link/traffic_lines.h"
 #include "link/usb_thread.h"
-#include "sim/sim_pty.h"
 
 #include <iostream>
 
@@ -29,25 +28,13 @@ CliLink::CliLink()
     connect(link_.get(), &UsbThread::deviceReopened, this, [] { std::cerr << "USB CONNECTED" << std::endl; });
 }
 
-CliLink::~CliLink() {
-    link_.reset(); // close the port before the simulated unit goes away
-    sim_.reset();
-}
+CliLink::~CliLink() = default;
 
 QStringList CliLink::devices() const { return link_->EnumerateDevices(); }
 
-bool CliLink::prepare(const Target& target, std::string* error) {
+bool CliLink::prepare(const Target& target, std::string* /*error*/) {
     if (!target.port.empty()) directory_->addPort(QString::fromStdString(target.port));
-    if (target.sim && !sim_) {
-        auto sim = std::make_unique<sim::SimPty>(target.simOptions);
-        std::string why;
-        if (!sim->start(&why)) {
-            if (error) *error = "cannot start the simulated unit: " + why;
-            return false;
-        }
-        directory_->addDevice(QString::fromLatin1(kSimDescription), QString::fromStdString(sim->path()));
-        sim_ = std::move(sim);
-    }
+    if (target.sim && !sim_) sim_ = sim::AddSimDevice(*directory_, target.simOptions);
     return true;
 }
 

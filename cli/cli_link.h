@@ -3,6 +3,7 @@
 // a callback, link trouble reported on stderr in the tool's words.
 #include "protocol/frame_codec.h"
 #include "sim/sim_options.h"
+#include "simport/sim_device.h"
 
 #include <QObject>
 #include <functional>
@@ -12,7 +13,6 @@
 namespace vm {
 class SerialPortDirectory;
 class UsbThread;
-namespace sim { class SimPty; }
 } // namespace vm
 
 namespace vm::cli {
@@ -24,7 +24,7 @@ struct Target {
     sim::SimOptions simOptions;
 };
 
-inline constexpr const char* kSimDescription = "Voltmast Simulator";
+inline constexpr const char* kSimDescription = sim::kSimDescription;
 
 class CliLink : public QObject {
     Q_OBJECT
@@ -34,7 +34,8 @@ public:
 
     // Device descriptions, including --port and --sim entries once open()/prepare() ran.
     QStringList devices() const;
-    // Registers --port / starts --sim; false with a reason when that fails.
+    // Registers the --port device and the --sim unit (in this process). Cannot
+    // fail at present; error is there for a source that can.
     bool prepare(const Target& target, std::string* error);
     // Opens the target (or the first device listed when none was named).
     bool open(const Target& target, std::string* error);
@@ -47,7 +48,7 @@ public:
 
 private:
     SerialPortDirectory* directory_ = nullptr; // owned by link_
-    std::unique_ptr<sim::SimPty> sim_;
+    std::shared_ptr<sim::SimDevice> sim_;
     std::unique_ptr<UsbThread> link_;
     FrameAssembler assembler_;
     long long received_ = 0;

@@ -1,6 +1,7 @@
 // The configuration commands against simulated units over pseudo-terminals.
 #include "cli/cli_config.h"
 #include "cli/cli_link.h"
+#include "sim/sim_pty.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -21,13 +22,22 @@ QCoreApplication& app() {
     return instance;
 }
 
-Target SimTarget(std::uint32_t seed) {
-    Target t;
-    t.sim = true;
-    t.simOptions.paced = false;
-    t.simOptions.configSeed = seed;
-    return t;
-}
+// An unpaced simulated unit on a pseudo-terminal, and the target that opens it.
+// Declare it before the CliLink so that the link closes first.
+struct PtyUnit {
+    explicit PtyUnit(std::uint32_t seed) : sim(Options(seed)) {
+        EXPECT_TRUE(sim.start());
+        target.port = sim.path();
+    }
+    static sim::SimOptions Options(std::uint32_t seed) {
+        sim::SimOptions o;
+        o.paced = false;
+        o.configSeed = seed;
+        return o;
+    }
+    sim::SimPty sim;
+    Target target;
+};
 
 QByteArray Contents(const QString& path) {
     QFile f(path);
@@ -42,13 +52,14 @@ TEST(TransferEndToEnd, UploadedRandomConfigurationReadsBackIdentical) {
     const QString original = dir.filePath("original.cfg");
     const QString readBack = dir.filePath("back.cfg");
     std::ostringstream out, err;
+    PtyUnit seededUnit(7), factoryUnit(0);
     {
         CliLink seeded;
-        ASSERT_TRUE(seeded.open(SimTarget(7), nullptr));
+        ASSERT_TRUE(seeded.open(seededUnit.target, nullptr));
         ASSERT_EQ(RunRead(seeded, original.toStdString(), out, err), 0) << err.str();
     }
     CliLink factory;
-    ASSERT_TRUE(factory.open(SimTarget(0), nullptr));
+    ASSERT_TRUE(factory.open(factoryUnit.target, nullptr));
     ASSERT_EQ(RunRead(factory, readBack.toStdString(), out, err), 0) << err.str();
     ASSERT_NE(Contents(original), Contents(readBack)); // the two units differ to begin with
 
@@ -63,8 +74,9 @@ TEST(TransferEndToEnd, UploadKeepsTheUnitsNameWithoutNameOption) {
     QTemporaryDir dir;
     const QString file = dir.filePath("unit.cfg");
     std::ostringstream out, err;
+    PtyUnit sim(3);
     CliLink unit;
-    ASSERT_TRUE(unit.open(SimTarget(3), nullptr));
+    ASSERT_TRUE(unit.open(sim.target, nullptr));
     ASSERT_EQ(RunRead(unit, file.toStdString(), out, err), 0) << err.str();
     const std::string name = out.str();
     out.str({});
@@ -77,9 +89,10 @@ TEST(TransferEndToEnd, FactoryResetThenReadSavesTheDefaults) {
     app();
     QTemporaryDir dir;
     std::ostringstream out, err;
+    PtyUnit seededUnit(11), factoryUnit(0);
     CliLink seeded, factory;
-    ASSERT_TRUE(seeded.open(SimTarget(11), nullptr));
-    ASSERT_TRUE(factory.open(SimTarget(0), nullptr));
+    ASSERT_TRUE(seeded.open(seededUnit.target, nullptr));
+    ASSERT_TRUE(factory.open(factoryUnit.target, nullptr));
     const QString afterReset = dir.filePath("reset.cfg"), defaults = dir.filePath("defaults.cfg");
     ASSERT_EQ(RunFactoryReset(seeded, afterReset.toStdString(), out, err), 0) << err.str();
     ASSERT_EQ(RunRead(factory, defaults.toStdString(), out, err), 0) << err.str();
