@@ -1,11 +1,13 @@
 // Request/answer round trips (STATUS_REQ, 4 bytes -> STATUS, 24 bytes) through
-// the link thread over a pseudo-terminal against the simulated unit paced at
-// 38400 baud. Prints the median round trip and its ratio to the wire time of
-// the same bytes (10 bits a byte).
+// the link thread against the simulated unit paced at 38400 baud, over a
+// pseudo-terminal or, with --in-process, behind the in-process port. Prints the
+// median round trip and its ratio to the wire time of the same bytes (10 bits a byte).
+// Usage: bench_link_roundtrip [ROUNDS] [--in-process]
 #include "link/device_directory.h"
 #include "protocol/frame_codec.h"
 #include "link/usb_thread.h"
 #include "sim/sim_pty.h"
+#include "simport/sim_device.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -13,6 +15,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 using namespace vm;
@@ -20,16 +23,25 @@ using Clock = std::chrono::steady_clock;
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
-
-    sim::SimPty unit; // paced by default
-    std::string error;
-    if (!unit.start(&error)) {
-        std::fprintf(stderr, "cannot start the simulated unit: %s\n", error.c_str());
-        return 1;
+    int rounds = 200;
+    bool inProcess = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--in-process") == 0) inProcess = true;
+        else rounds = std::max(1, std::atoi(argv[i]));
     }
+
     auto directory = std::make_unique<SerialPortDirectory>();
-    directory->addDevice("Bench Unit", QString::fromStdString(unit.path()));
+    sim::SimPty unit; // paced by default
+    if (inProcess) {
+        sim::AddSimDevice(*directory, {}, "Bench Unit");
+    } else {
+        std::string error;
+        if (!unit.start(&error)) {
+            std::fprintf(stderr, "cannot start the simulated unit: %s\n", error.c_str());
+            return 1;
+        }
+        directory->addDevice("Bench Unit", QString::fromStdString(unit.path()));
+    }
     UsbThread link(std::move(directory), nullptr);
     if (!link.Open("Bench Unit")) {
         std::fprintf(stderr, "cannot open the simulated unit: %s\n", qPrintable(link.lastError()));
