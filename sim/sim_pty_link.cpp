@@ -1,7 +1,5 @@
 #include "sim/sim_pty_link.h"
 
-#if defined(__unix__) && !defined(__APPLE__)
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -82,5 +80,3 @@ void PtyLink::close(const std::string& linkPath) {
 }
 
 } // namespace vm::sim
-
-#endif

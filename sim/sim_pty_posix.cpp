@@ -1,40 +1,35 @@
+// SimPty on POSIX pseudo-terminals (built for Linux and the other Unixes but macOS).
 #include "sim/sim_pty.h"
 
+#include "sim/sim_pty_link.h"
 #include "sim/sim_unit.h"
 
-#include <atomic>
-#include <functional>
-#include <future>
-#include <memory>
-#include <mutex>
-#include <vector>
-
-#if defined(__unix__) && !defined(__APPLE__)
-#define VOLTMAST_SIM_PTY 1
-#include "sim/sim_pty_link.h"
-
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <deque>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
+#include <future>
+#include <memory>
+#include <mutex>
 #include <poll.h>
 #include <signal.h>
 #include <thread>
 #include <time.h>
 #include <unistd.h>
+#include <vector>
 #ifdef __linux__
 #include <sys/prctl.h>
-#endif
 #endif
 
 namespace vm::sim {
 
 namespace {
 
-#ifdef VOLTMAST_SIM_PTY
 // A sim that was killed outright could not remove its link; tidy those of dead
 // processes away once, so the temporary folder does not fill up with them.
 void RemoveStaleLinks(const std::string& dir) {
@@ -51,12 +46,10 @@ void RemoveStaleLinks(const std::string& dir) {
         if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) ::unlink(entry.path().c_str());
     }
 }
-#endif
 
 std::string UniqueLinkPath() {
     static std::atomic<int> counter{0};
     std::string dir = "/tmp";
-#ifdef VOLTMAST_SIM_PTY
     std::error_code ec;
     const auto tmp = std::filesystem::temp_directory_path(ec);
     if (!ec) dir = tmp.string();
@@ -64,17 +57,8 @@ std::string UniqueLinkPath() {
     static std::once_flag tidied;
     std::call_once(tidied, [&dir] { RemoveStaleLinks(dir); });
     const long pid = static_cast<long>(::getpid());
-#else
-    const long pid = 0;
-#endif
     return dir + "/voltmast-sim-" + std::to_string(pid) + "-" + std::to_string(counter++);
 }
-
-} // namespace
-
-#ifdef VOLTMAST_SIM_PTY
-
-namespace {
 
 using Nanos = std::int64_t;
 constexpr Nanos kSecond = 1'000'000'000;
@@ -362,32 +346,6 @@ void SimPty::changeState(std::function<void(SimState&)> change) {
 
 bool SimPty::running() const { return d->thread.joinable(); }
 
-#else // no pseudo-terminals here: the unit itself still works in-process
-
-struct SimPty::Impl {
-    SimOptions options;
-    std::string path;
-    SimUnit unit;
-    std::atomic<long long> framesSent{0};
-    Impl(SimOptions o, std::string p) : options(std::move(o)), path(std::move(p)), unit(options) {}
-};
-
-SimPty::SimPty(SimOptions options, std::string linkPath)
-    : d(std::make_unique<Impl>(std::move(options),
-                               linkPath.empty() ? UniqueLinkPath() : std::move(linkPath))) {}
-SimPty::~SimPty() = default;
-
-bool SimPty::start(std::string* error) {
-    if (error) *error = "Pseudo-terminals are not available on this system";
-    return false;
-}
-void SimPty::stop() {}
-void SimPty::disconnectFor(int) {}
-void SimPty::setSilent(bool silent) { d->unit.setSilent(silent); }
-void SimPty::changeState(std::function<void(SimState&)> change) { change(d->unit.state()); }
-bool SimPty::running() const { return false; }
-
-#endif
 
 bool SimPty::inspectState(std::function<void(const SimState&)> look) {
     if (!running()) {
