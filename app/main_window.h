@@ -4,6 +4,7 @@
 // link, the frame assembler and the service windows while they are open.
 #include "session/app_settings.h"
 #include "session/config_workflow.h"
+#include "tools/service_tools.h"
 #include "session/service_windows.h"
 #include "session/session_state.h"
 #include "session/unit_session.h"
@@ -35,8 +36,7 @@ class UserPrompt;
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
-    // Service windows that need more than publishing around their modal run.
-    enum class ServiceExtra { None, Firmware, Fia };
+    using ServiceExtra = vm::ServiceExtra;
 
     TMainForm(std::unique_ptr<UsbThread> link, TrafficLog& log, UserPrompt& prompt, AppSettings settings,
               QWidget* parent = nullptr);
@@ -60,6 +60,8 @@ public:
     void UploadConfiguration();
     void MenuExitClick();
     void MenuUSBClick();
+    // A service tool's window, run as below; Rejected when it has none yet.
+    int RunServiceTool(ServiceTool tool);
     void MenuFirmwareClick();
     void MenuFIAClick();
     void MenuSystemSetupClick();

@@ -4,6 +4,7 @@
 
 #include "session/user_prompt.h"
 #include "forms/usb_select_form.h"
+#include "tools/service_tools.h"
 #include "forms/about_form.h"
 
 #include <QAction>
@@ -47,15 +48,9 @@ const EntryDef kEntries[] = {
     {0, "MenuDefault", "Default settings", nullptr, &TMainForm::BtnDefaultValueClick},
     {0, "MenuExit", "&Exit", nullptr, &TMainForm::MenuExitClick},
     {1, "MenuUSB", "&USB", nullptr, &TMainForm::MenuUSBClick},
-    {2, "MenuFirmware", "Firmware", nullptr, &TMainForm::MenuFirmwareClick},
-    {2, "MenuFIA", "FIA ", nullptr, &TMainForm::MenuFIAClick},
-    {3, "MenuSystemSetup", "System setup", nullptr, &TMainForm::MenuSystemSetupClick},
-    {3, "MenuCalibration", "Calibration", nullptr, &TMainForm::MenuCalibrationClick},
-    {3, "MenuPingTest", "Ping Test", nullptr, &TMainForm::MenuPingTestClick},
-    {3, "MenuRuntimeError", "Runtime error", nullptr, &TMainForm::MenuRuntimeErrorClick},
-    {3, "MenuEeprom", "Eeprom", nullptr, &TMainForm::MenuEepromClick},
     {4, "MenuAbout", "&About..", nullptr, &TMainForm::MenuAboutClick},
 };
+constexpr int kToolsMenu = 2;
 
 } // namespace
 
@@ -72,6 +67,13 @@ void TMainForm::CreateMenu() {
         action->setObjectName(QString::fromLatin1(entry.objectName));
         if (entry.hint) action->setStatusTip(QString::fromLatin1(entry.hint));
         connect(action, &QAction::triggered, this, entry.handler);
+    }
+    for (const ServiceToolInfo& tool : ServiceTools()) {
+        QMenu* menu = menus[tool.menu == ServiceMenu::Tools ? kToolsMenu : kSvcMenu];
+        QAction* action = menu->addAction(QString::fromLatin1(tool.caption));
+        action->setObjectName(QString::fromLatin1(tool.objectName));
+        const ServiceTool id = tool.tool;
+        connect(action, &QAction::triggered, this, [this, id] { RunServiceTool(id); });
     }
     MenuSvc = menus[kSvcMenu];
     MenuSvc->menuAction()->setVisible(false); // unlocked from the About window

@@ -2,6 +2,8 @@
 // is shown modally, and destroyed when it closes.
 #include "app/main_window.h"
 
+#include "forms/service_forms.h"
+
 namespace vm {
 
 int TMainForm::RunServiceWindow(QDialog& dialog, PacketReceiver* receiver, std::optional<ServiceSlot> slot,
@@ -27,13 +29,21 @@ int TMainForm::RunServiceWindow(QDialog& dialog, PacketReceiver* receiver, std::
     return result;
 }
 
-// Filled in as the service windows arrive.
-void TMainForm::MenuFirmwareClick() {}
-void TMainForm::MenuFIAClick() {}
-void TMainForm::MenuSystemSetupClick() {}
-void TMainForm::MenuCalibrationClick() {}
-void TMainForm::MenuPingTestClick() {}
-void TMainForm::MenuRuntimeErrorClick() {}
-void TMainForm::MenuEepromClick() {}
+int TMainForm::RunServiceTool(ServiceTool tool) {
+    const ServiceFormFactory make = ServiceFormOf(tool);
+    if (!make) return QDialog::Rejected; // the tool has no window yet
+    ServiceContext context{unit_, prompt_};
+    ServiceWindow window = make(context, this);
+    const ServiceToolInfo& info = ServiceToolOf(tool);
+    return RunServiceWindow(*window.dialog, window.receiver, info.slot, info.extra);
+}
+
+void TMainForm::MenuFirmwareClick() { RunServiceTool(ServiceTool::Firmware); }
+void TMainForm::MenuFIAClick() { RunServiceTool(ServiceTool::Fia); }
+void TMainForm::MenuSystemSetupClick() { RunServiceTool(ServiceTool::SystemSetup); }
+void TMainForm::MenuCalibrationClick() { RunServiceTool(ServiceTool::Calibration); }
+void TMainForm::MenuPingTestClick() { RunServiceTool(ServiceTool::PingTest); }
+void TMainForm::MenuRuntimeErrorClick() { RunServiceTool(ServiceTool::RuntimeError); }
+void TMainForm::MenuEepromClick() { RunServiceTool(ServiceTool::Eeprom); }
 
 } // namespace vm

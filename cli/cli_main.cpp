@@ -4,6 +4,7 @@
 #include "cli/cli_link.h"
 #include "cli/cli_status.h"
 #include "cli/packet_text.h"
+#include "cli/service_commands.h"
 #include "link/usb_thread.h"
 
 #include <CLI/CLI.hpp>
@@ -86,6 +87,8 @@ int main(int argc, char** argv) {
     auto* monitor = cli.add_subcommand("monitor", "Print every packet that arrives");
     monitor->add_option("--seconds", seconds, "Stop after this many seconds")->check(CLI::Range(0.0, 1e7));
 
+    const std::vector<AddedCommand> services = AddServiceCommands(cli);
+
     try {
         cli.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -125,6 +128,8 @@ int main(int argc, char** argv) {
         std::cerr << error << std::endl;
         return 1;
     }
+    for (const AddedCommand& service : services)
+        if (*service.subcommand) return service.run(link, std::cout, std::cerr);
     if (*status) return RunStatus(link, std::cout, std::cerr);
     if (*read) return RunRead(link, readFile, std::cout, std::cerr);
     if (*upload)

@@ -86,7 +86,7 @@ void TAboutForm::FormActivate() {
 void TAboutForm::FormClose() { Timer1SecTick.stop(); }
 
 void TAboutForm::FormKeyDown(int key, bool ctrl) {
-    if (!unlock_.FormKeyDown(key, ctrl)) return;
+    if (!unlock_.KeyPressed(key, ctrl)) return;
     Q_EMIT unlocked();
     for (QLabel* label : statLabels_)
         label->show();

@@ -1,6 +1,9 @@
 #include "protocol/frame_codec.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace vm {
@@ -76,13 +79,56 @@ void SendCommand(FrameSink& sink, const LinkPacket& packet) {
     SendCommand(sink, packet.bytes.data(), static_cast<std::uint8_t>(packet.size));
 }
 
-FrameAssembler::FrameAssembler(Receiver receiver) : receiver_(std::move(receiver)) {}
+namespace {
 
-void FrameAssembler::PutBytes(const std::uint8_t* data, int count) {
-    for (int i = 0; i < count; ++i) PutByte(data[i]);
+std::atomic<int> gStrictReentry{-1}; // -1: not decided yet
+
+bool StrictReentry() {
+    int strict = gStrictReentry.load();
+    if (strict < 0) {
+        const char* env = std::getenv("VOLTMAST_STRICT_REENTRY");
+        strict = env && std::strcmp(env, "1") == 0 ? 1 : 0;
+        gStrictReentry.store(strict);
+    }
+    return strict == 1;
 }
 
-void FrameAssembler::PutByte(std::uint8_t byte) {
+} // namespace
+
+void FrameAssembler::SetStrictReentry(bool strict) { gStrictReentry.store(strict ? 1 : 0); }
+
+FrameAssembler::FrameAssembler(Receiver receiver) : receiver_(std::move(receiver)) {}
+
+void FrameAssembler::PutByte(std::uint8_t byte) { PutBytes(&byte, 1); }
+
+void FrameAssembler::PutBytes(const std::uint8_t* data, int count) {
+    if (handingOut_) {
+        defer(data, count);
+        return;
+    }
+    feed(data, count);
+    while (!deferred_.empty()) {
+        const std::vector<std::uint8_t> bytes = std::move(deferred_);
+        deferred_.clear();
+        feed(bytes.data(), static_cast<int>(bytes.size()));
+    }
+}
+
+void FrameAssembler::defer(const std::uint8_t* data, int count) {
+    ++reentries_;
+    if (StrictReentry()) {
+        std::fprintf(stderr, "FrameAssembler: bytes arrived while a packet was being handed out\n");
+        std::abort();
+    }
+    const std::size_t room = kMaxDeferredBytes - std::min(kMaxDeferredBytes, deferred_.size());
+    deferred_.insert(deferred_.end(), data, data + std::min(room, static_cast<std::size_t>(count)));
+}
+
+void FrameAssembler::feed(const std::uint8_t* data, int count) {
+    for (int i = 0; i < count; ++i) take(data[i]);
+}
+
+void FrameAssembler::take(std::uint8_t byte) {
     if (byte != SLIP_END) {
         if (count_ < kMaxPacketBytes) {
             buffer_[static_cast<std::size_t>(count_++)] = byte;
@@ -117,7 +163,13 @@ void FrameAssembler::finishFrame() {
         return;
     }
     packet_.size = out;
-    if (receiver_) receiver_(packet_);
+    if (!receiver_) return;
+    struct HandOut {
+        bool& flag;
+        explicit HandOut(bool& f) : flag(f) { flag = true; }
+        ~HandOut() { flag = false; }
+    } handOut(handingOut_);
+    receiver_(packet_);
 }
 
 } // namespace vm

@@ -166,3 +166,36 @@ TEST(LinkPacket, FieldsBeyondWhatArrivedReadAsZero) {
     p.bytes[5] ^= 1;
     EXPECT_FALSE(p.checksumOk());
 }
+
+// A receiver that runs a nested event loop gets bytes handed in while it still
+// holds the packet. They must wait their turn, and the tests must hear of it.
+TEST(FrameAssembler, BytesThatReenterWaitForThePacketInHand) {
+    const Bytes a = sealed({0, 0, 1, 10});
+    const Bytes b = sealed({0, 0, 1, 11});
+    const Bytes fb = frameOf(b);
+    std::vector<int> order;
+    bool nested = false;
+    FrameAssembler::SetStrictReentry(false);
+    FrameAssembler* self = nullptr;
+    FrameAssembler assembler([&](const LinkPacket& p) {
+        order.push_back(p.command());
+        if (!nested) {
+            nested = true;
+            self->PutBytes(fb.data(), static_cast<int>(fb.size()));
+            order.push_back(-1); // the packet in hand is finished first
+        }
+    });
+    self = &assembler;
+    const Bytes fa = frameOf(a);
+    assembler.PutBytes(fa.data(), static_cast<int>(fa.size()));
+    FrameAssembler::SetStrictReentry(true);
+    EXPECT_EQ(order, (std::vector<int>{10, -1, 11}));
+    EXPECT_EQ(assembler.reentries(), 1);
+
+    EXPECT_DEATH(
+        {
+            nested = false;
+            assembler.PutBytes(fa.data(), static_cast<int>(fa.size()));
+        },
+        "handed out");
+}

@@ -16,7 +16,7 @@ using Press = std::pair<int, bool>; // key code, Ctrl held
 int Type(AboutUnlock& unlock, const std::vector<Press>& presses) {
     int at = -1;
     for (std::size_t i = 0; i < presses.size(); ++i)
-        if (unlock.FormKeyDown(presses[i].first, presses[i].second)) at = static_cast<int>(i);
+        if (unlock.KeyPressed(presses[i].first, presses[i].second)) at = static_cast<int>(i);
     return at;
 }
 
@@ -36,7 +36,7 @@ TEST(AboutUnlock, CtrlSequenceUnlocksEvenWithModifierPressesBetween) {
     EXPECT_EQ(Type(unlock, presses), static_cast<int>(presses.size()) - 1);
 
     // It lasts, whatever is typed afterwards.
-    unlock.FormKeyDown(Qt::Key_A, false);
+    unlock.KeyPressed(Qt::Key_A, false);
     EXPECT_TRUE(unlock.unlocked());
 
     AboutUnlock lower; // key codes are compared in upper case

@@ -32,7 +32,7 @@ bool IsModifierKey(int key) {
     }
 }
 
-bool AboutUnlock::FormKeyDown(int key, bool ctrl) {
+bool AboutUnlock::KeyPressed(int key, bool ctrl) {
     if (IsModifierKey(key)) return false;
     // Letter key codes are upper case already; lower case ones are folded all the same.
     const int upper = (key >= 'a' && key <= 'z') ? key - 'a' + 'A' : key;

@@ -20,7 +20,7 @@ public:
     static constexpr int kLength = 6;
 
     // One key press (a Qt key code); true when this press completes the sequence.
-    bool FormKeyDown(int key, bool ctrl);
+    bool KeyPressed(int key, bool ctrl);
 
     int position() const { return position_; }
     // Stays true for the rest of the run.

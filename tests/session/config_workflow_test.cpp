@@ -1,0 +1,153 @@
+// The flows behind Read, Upload and Default settings, with a scripted prompt
+// and a wait that plays the unit's part.
+#include "session/config_workflow.h"
+
+#include "config/config_store.h"
+#include "protocol/message_catalogue.h"
+#include "session/unit_session.h"
+#include "session/version_check.h"
+
+#include <QCoreApplication>
+#include <functional>
+#include <gtest/gtest.h>
+
+#include "tests/support/recording_link.h"
+#include "tests/support/scripted_prompt.h"
+#include "tests/support/status_packet.h"
+
+using namespace vm;
+
+namespace {
+
+struct ScriptedWait : WaitSeam {
+    QByteArray version = "8.12"; // empty: the unit stays silent
+    std::function<WaitResult()> during = [] { return WaitResult::Done; };
+    int waits = 0;
+
+    void RunVersionCheck(VersionCheck& check) override {
+        check.Start();
+        if (version.isEmpty()) {
+            check.OnAnswerTimeout();
+            return;
+        }
+        check.ReceivePacket(test::StatusPacket(version));
+        check.OnCloseDelay();
+    }
+    WaitResult RunWait() override {
+        ++waits;
+        return during();
+    }
+    void EndWait(WaitResult) override {}
+};
+
+class ConfigWorkflowTest : public ::testing::Test {
+protected:
+    ConfigWorkflowTest() {
+        test::EnsureCoreApp();
+        unit.SetConnected(true);
+    }
+    ConfigWorkflow& make(ConfigWorkflow::Policy policy = {}) {
+        flow = std::make_unique<ConfigWorkflow>(unit, store, prompt, wait, policy);
+        return *flow;
+    }
+    int sentCount(std::uint8_t command) const {
+        int n = 0;
+        for (const LinkPacket& p : link.sent) n += p.command() == command;
+        return n;
+    }
+
+    RecordingLink link;
+    UnitSession unit{link, nullptr};
+    ConfigStore store;
+    ScriptedPrompt prompt;
+    ScriptedWait wait;
+    std::unique_ptr<ConfigWorkflow> flow;
+};
+
+} // namespace
+
+TEST_F(ConfigWorkflowTest, GatesStopBeforeAnythingIsSent) {
+    struct Case {
+        const char* what;
+        bool connected;
+        QByteArray version;
+        QString message;
+    };
+    const Case cases[] = {
+        {"not connected", false, "8.12", "Is not connected to target, please connect USB"},
+        {"silent unit", true, "", "Timeout for software version"},
+        {"other major version", true, "9.01", "Wrong software version in target, use other program"},
+    };
+    for (const Case& c : cases) {
+        for (int command = 0; command < 2; ++command) {
+            link.sent.clear();
+            prompt.messages.clear();
+            unit.SetConnected(c.connected);
+            wait.version = c.version;
+            ConfigWorkflow& f = make();
+            EXPECT_FALSE(command == 0 ? f.Read() : f.Upload()) << c.what;
+            EXPECT_EQ(prompt.messages, QStringList{c.message}) << c.what;
+            EXPECT_TRUE(link.sent.empty()) << c.what;
+            EXPECT_EQ(wait.waits, 0) << c.what;
+            EXPECT_TRUE(prompt.questions.isEmpty()) << c.what;
+        }
+    }
+}
+
+TEST_F(ConfigWorkflowTest, RebootQuestionComesAfterTheWaitWhateverItsEnd) {
+    for (WaitResult end : {WaitResult::Done, WaitResult::TimedOut, WaitResult::Cancelled}) {
+        for (bool yes : {true, false}) {
+            link.sent.clear();
+            prompt.questions.clear();
+            prompt.answers = {yes};
+            bool busyDuringWait = false;
+            wait.during = [&] {
+                busyDuringWait = unit.state().transferInProgress == 1;
+                EXPECT_TRUE(prompt.questions.isEmpty()); // not asked while blocks may still go out
+                return end;
+            };
+            EXPECT_EQ(make().Upload(), end == WaitResult::Done);
+            EXPECT_TRUE(busyDuringWait);
+            EXPECT_EQ(unit.state().transferInProgress, 0);
+            EXPECT_EQ(prompt.questions, QStringList{"Reboot Target to use new settings?"});
+            EXPECT_EQ(sentCount(msg::REBOOT_REQ), yes ? 1 : 0);
+        }
+    }
+}
+
+TEST_F(ConfigWorkflowTest, FactoryResetReadsAfterwardsAsThePolicySays) {
+    struct Case {
+        bool confirmed;
+        WaitResult resetEnd;
+        bool readAfterFailedReset;
+        bool readSent;
+    };
+    const Case cases[] = {
+        {false, WaitResult::Done, true, false},
+        {true, WaitResult::Done, false, true},
+        {true, WaitResult::TimedOut, true, true},   // the window shows whatever the unit holds
+        {true, WaitResult::TimedOut, false, false}, // a script stops at the failure
+    };
+    for (const Case& c : cases) {
+        link.sent.clear();
+        prompt.answers = {c.confirmed};
+        int waits = 0;
+        wait.during = [&] { return ++waits == 1 ? c.resetEnd : WaitResult::Done; };
+        make({c.readAfterFailedReset}).FactoryReset();
+        EXPECT_EQ(sentCount(msg::FACTORY_RESET_REQ), c.confirmed ? 1 : 0);
+        EXPECT_EQ(sentCount(msg::INPUT_CFG_READ), c.readSent ? 1 : 0) << c.confirmed << c.readAfterFailedReset;
+    }
+}
+
+TEST_F(ConfigWorkflowTest, PackFailureIsShownOutsideTheDispatch) {
+    CanExportControls bad = store.canExport(1);
+    bad.id = "XYZ";
+    store.setCanExport(1, bad);
+    ConfigWorkflow& f = make();
+    unit.Dispatch(LinkPacket::make(kGroupApp, msg::PWM_CFG_WRITE_DONE));
+    EXPECT_TRUE(prompt.errors.isEmpty()); // no dialog inside the receive path
+    EXPECT_TRUE(f.packFailed());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(prompt.errors.size(), 1);
+    EXPECT_TRUE(prompt.errors[0].contains("XYZ"));
+}
