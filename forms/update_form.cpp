@@ -54,7 +54,9 @@ void TUpdateForm::Timer1Timer() {
     if (clock_.Tick()) {
         Timer1.stop();
         prompt_.ShowMessage(QString::fromLatin1(kUpdateTimeoutText));
+        closingItself_ = true;
         close();
+        closingItself_ = false;
         return;
     }
     ProgressBar1->setValue(clock_.progress());
@@ -62,7 +64,18 @@ void TUpdateForm::Timer1Timer() {
 
 void TUpdateForm::CloseWaitWindow() {
     Timer1.stop();
+    closingItself_ = true;
     close();
+    closingItself_ = false;
+}
+
+void TUpdateForm::reject() {
+    if (!closingItself_) {
+        Q_EMIT cancelRequested(); // whoever runs the transfer stops it and closes us
+        if (!isVisible()) return;
+    }
+    Timer1.stop();
+    QDialog::reject();
 }
 
 } // namespace vm

@@ -28,6 +28,8 @@ public:
     void Timer1Timer();
     // Stops the timer and closes the window.
     void CloseWaitWindow();
+    // Escape and the window's close button are "Cancel" too.
+    void reject() override;
 
     int ticks() const { return clock_.ticks(); }
     int progress() const;
@@ -47,6 +49,7 @@ private:
     QProgressBar* ProgressBar1 = nullptr;
     QPushButton* BtnCancel = nullptr;
     WaitClock clock_;
+    bool closingItself_ = false; // closed by the program, not by the user
 };
 
 } // namespace vm

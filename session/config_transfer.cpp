@@ -46,6 +46,29 @@ constexpr StepSend kStepSends[] = {
     {Step::WriteBoxName, true, msg::BOX_NAME_WRITE, IndexFrom::None},
 };
 
+bool IsUploadStep(Step step) {
+    switch (step) {
+    case Step::WriteInputs: case Step::WriteOutputs: case Step::AwaitLowBatteryAck: case Step::WriteCanRules:
+    case Step::WriteVirtualInputs: case Step::WriteStartButton: case Step::WritePwm: case Step::WriteFlash:
+    case Step::WriteCanExport1: case Step::WriteCanExports: case Step::WriteCanSettings: case Step::WriteBoxName:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsWriteAcknowledgement(std::uint8_t code) {
+    switch (code) {
+    case msg::INPUT_CFG_WRITE_DONE: case msg::OUTPUT_CFG_WRITE_DONE: case msg::LOW_BATT_CFG_WRITE_DONE:
+    case msg::START_BUTTON_CFG_WRITE_DONE: case msg::CAN_RULE_WRITE_DONE: case msg::CAN_SETTINGS_WRITE_DONE:
+    case msg::BOX_NAME_WRITE_DONE: case msg::VIRTUAL_INPUT_WRITE_DONE: case msg::FLASH_WRITE_DONE:
+    case msg::PWM_CFG_WRITE_DONE: case msg::CAN_EXPORT1_WRITE_DONE: case msg::CAN_EXPORT_WRITE_DONE:
+        return true;
+    default:
+        return false;
+    }
+}
+
 const StepSend* SendOf(Step step) {
     for (const StepSend& s : kStepSends)
         if (s.step == step) return &s;
@@ -91,11 +114,13 @@ bool ConfigTransfer::apply(const LinkPacket& packet) {
 
 void ConfigTransfer::StartRead() {
     applied_ = 0;
+    uploadCancelled_ = false;
     sendRead(msg::INPUT_CFG_READ, 0xFF);
     step_ = Step::ReadInputsOutputs;
 }
 
 void ConfigTransfer::StartUpload() {
+    uploadCancelled_ = false;
     position_ = 1;
     sendWrite(msg::INPUT_CFG_WRITE, 1);
     step_ = Step::WriteInputs;
@@ -103,7 +128,10 @@ void ConfigTransfer::StartUpload() {
 
 void ConfigTransfer::StartFactoryReset() { unit_.Send(LinkPacket::make(kGroupApp, msg::FACTORY_RESET_REQ)); }
 
-void ConfigTransfer::CancelTransfer() { step_ = Step::Idle; }
+void ConfigTransfer::CancelTransfer() {
+    if (IsUploadStep(step_)) uploadCancelled_ = true;
+    step_ = Step::Idle;
+}
 
 void ConfigTransfer::endChain() {
     SetStep(Step::Idle, 0);
@@ -150,6 +178,7 @@ bool ConfigTransfer::advanceRecord(int k, int count, TransferStep next) {
 }
 
 void ConfigTransfer::OnConfigAnswer(const LinkPacket& p) {
+    if (uploadCancelled_ && IsWriteAcknowledgement(p.command())) return;
     const int k = p.at(4);
     switch (p.command()) {
     // Read chain.

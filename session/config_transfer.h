@@ -58,7 +58,9 @@ public:
     void ContinueTransfer();
     // Every configuration answer, whatever the step (a late one restarts the chain from its step).
     void OnConfigAnswer(const LinkPacket& packet);
-    // "Cancel": the chain stops where it is; late answers may still move it.
+    // "Cancel": the chain stops where it is. A late answer of a read may still
+    // move it on; a cancelled upload stays stopped (its late acknowledgements are
+    // ignored) until the next Start, so it cannot go on behind the user's back.
     void CancelTransfer();
 
     TransferStep step() const { return step_; }
@@ -87,6 +89,7 @@ private:
     UnitSession& unit_;
     ConfigStore& store_;
     TransferStep step_ = TransferStep::Idle;
+    bool uploadCancelled_ = false;
     std::uint8_t position_ = 0; // block index of the current step
     int applied_ = 0;
 };

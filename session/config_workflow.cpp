@@ -47,16 +47,21 @@ bool ConfigWorkflow::CheckVersion() {
 
 WaitResult ConfigWorkflow::runWait() {
     unit_.SetTransferInProgress(true);
+    busy_ = true;
     const WaitResult result = wait_.RunWait();
+    busy_ = false;
     unit_.SetTransferInProgress(false);
     return result;
 }
 
-bool ConfigWorkflow::Read() { return CheckVersion() && ReadConfiguration(); }
+// F8, F9, Default settings or the read after a reconnect while a wait runs
+// (a modal wait does not stop timers and shortcuts of every kind) start nothing.
+bool ConfigWorkflow::Read() { return !busy_ && CheckVersion() && ReadConfiguration(); }
 
-bool ConfigWorkflow::Upload() { return CheckVersion() && UploadConfiguration(); }
+bool ConfigWorkflow::Upload() { return !busy_ && CheckVersion() && UploadConfiguration(); }
 
 bool ConfigWorkflow::ReadConfiguration() {
+    if (busy_) return false;
     transfer_.StartRead();
     const WaitResult result = runWait();
     unit_.SetConfigFromUnit(); // however the wait ended
@@ -64,19 +69,26 @@ bool ConfigWorkflow::ReadConfiguration() {
 }
 
 bool ConfigWorkflow::UploadConfiguration() {
+    if (busy_) return false;
     packFailed_ = false;
     transfer_.StartUpload();
     unit_.SetTransferInProgress(true);
+    busy_ = true;
     const WaitResult result = wait_.RunWait();
+    const bool complete = result == WaitResult::Done && !packFailed_;
+    // A chain that did not end must not go on while the question is up (a
+    // late acknowledgement would send further blocks into a rebooting unit).
+    if (result != WaitResult::Done) transfer_.CancelTransfer();
     // Asked even after a time-out or cancel: part of the settings may be in the unit.
-    if (prompt_.Confirm(QString::fromLatin1(kRebootQuestion)))
+    if ((complete || policy_.rebootAfterFailedUpload) && prompt_.Confirm(QString::fromLatin1(kRebootQuestion)))
         unit_.Send(LinkPacket::make(kGroupApp, msg::REBOOT_REQ));
+    busy_ = false;
     unit_.SetTransferInProgress(false);
-    return result == WaitResult::Done && !packFailed_;
+    return complete;
 }
 
 bool ConfigWorkflow::FactoryReset() {
-    if (!CheckConnected()) return false;
+    if (busy_ || !CheckConnected()) return false;
     if (!prompt_.Confirm(QString::fromLatin1(kFactoryResetQuestion))) return false;
     transfer_.StartFactoryReset();
     const bool reset = runWait() == WaitResult::Done;

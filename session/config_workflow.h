@@ -21,6 +21,10 @@ public:
         // The window reads the unit after Default settings even when the reset
         // was not confirmed in time; a script stops there.
         bool readAfterFailedReset = true;
+        // The window asks "Reboot Target to use new settings?" after any upload
+        // (part of the settings may be in the unit); a script reboots only a
+        // unit that took the whole configuration.
+        bool rebootAfterFailedUpload = true;
     };
 
     enum class SaveResult { Saved, Declined, Failed };
@@ -59,6 +63,8 @@ public:
 
     // Set when a block of the running chain could not be packed.
     bool packFailed() const { return packFailed_; }
+    // A wait of this workflow is running: no second transfer may start.
+    bool busy() const { return busy_; }
 
 private:
     WaitResult runWait();
@@ -70,6 +76,7 @@ private:
     Policy policy_;
     ConfigTransfer transfer_;
     bool packFailed_ = false;
+    bool busy_ = false;
 };
 
 // The texts of the flows.

@@ -6,12 +6,14 @@
 #include "link/device_directory.h"
 #include "link/traffic_log.h"
 #include "link/usb_thread.h"
+#include "protocol/message_catalogue.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
 
 using namespace vm;
@@ -57,8 +59,36 @@ TEST_F(MainFormConfigTest, UploadWithoutAnswerTimesOutAndStillAsksToReboot) {
     EXPECT_EQ(prompt.messages, QStringList{" Update timeout "});
     EXPECT_EQ(prompt.questions, QStringList{"Reboot Target to use new settings?"});
     EXPECT_EQ(form->link().pendingFrames(), 1); // input 1, and no reboot on No
-    EXPECT_EQ(form->transfer().state(), 3);
+    EXPECT_EQ(form->transfer().state(), 0); // stopped before the question: nothing more goes out
     EXPECT_EQ(form->session().transferInProgress, 0);
+}
+
+TEST_F(MainFormConfigTest, EscapeOrClosingTheWaitWindowCancelsTheChain) {
+    form->unit().SetConnected(true); // the link stays closed: only late answers we hand in arrive
+    struct Case {
+        bool upload;
+        bool escape; // else the window manager's close button
+    };
+    for (const Case c : {Case{false, true}, Case{true, true}, Case{true, false}}) {
+        prompt.questions.clear();
+        QStringList askedDuringWait{"not run"};
+        QTimer::singleShot(0, form.get(), [&] {
+            askedDuringWait = prompt.questions;
+            if (c.escape) QTest::keyClick(&form->waitWindow(), Qt::Key_Escape);
+            else form->waitWindow().close();
+        });
+        if (c.upload) form->UploadConfiguration();
+        else form->ReadConfiguration();
+        EXPECT_TRUE(askedDuringWait.isEmpty());
+        EXPECT_FALSE(form->waitWindow().isVisible());
+        EXPECT_EQ(form->transfer().state(), 0);
+        EXPECT_EQ(form->session().transferInProgress, 0);
+        if (!c.upload) continue;
+        EXPECT_EQ(prompt.questions, QStringList{"Reboot Target to use new settings?"});
+        const int queued = form->link().pendingFrames();
+        form->unit().Dispatch(LinkPacket::make(kGroupApp, msg::INPUT_CFG_WRITE_DONE, {1}));
+        EXPECT_EQ(form->link().pendingFrames(), queued) << "the cancelled upload went on";
+    }
 }
 
 TEST_F(MainFormConfigTest, SaveThenOpenRoundTripsAndNamesTheFileInTheTitle) {

@@ -94,25 +94,47 @@ TEST_F(ConfigWorkflowTest, GatesStopBeforeAnythingIsSent) {
     }
 }
 
-TEST_F(ConfigWorkflowTest, RebootQuestionComesAfterTheWaitWhateverItsEnd) {
-    for (WaitResult end : {WaitResult::Done, WaitResult::TimedOut, WaitResult::Cancelled}) {
-        for (bool yes : {true, false}) {
+TEST_F(ConfigWorkflowTest, RebootQuestionComesAfterTheChainHasStopped) {
+    for (bool window : {true, false}) {
+        for (WaitResult end : {WaitResult::Done, WaitResult::TimedOut, WaitResult::Cancelled}) {
             link.sent.clear();
             prompt.questions.clear();
-            prompt.answers = {yes};
+            prompt.answers = {true};
             bool busyDuringWait = false;
             wait.during = [&] {
                 busyDuringWait = unit.state().transferInProgress == 1;
                 EXPECT_TRUE(prompt.questions.isEmpty()); // not asked while blocks may still go out
                 return end;
             };
-            EXPECT_EQ(make().Upload(), end == WaitResult::Done);
+            ConfigWorkflow& f = make({true, window});
+            EXPECT_EQ(f.Upload(), end == WaitResult::Done);
             EXPECT_TRUE(busyDuringWait);
             EXPECT_EQ(unit.state().transferInProgress, 0);
-            EXPECT_EQ(prompt.questions, QStringList{"Reboot Target to use new settings?"});
-            EXPECT_EQ(sentCount(msg::REBOOT_REQ), yes ? 1 : 0);
+            if (end != WaitResult::Done) {
+                EXPECT_EQ(f.transfer().state(), 0);
+                const std::size_t sent = link.sent.size();
+                unit.Dispatch(LinkPacket::make(kGroupApp, msg::LOW_BATT_CFG_WRITE_DONE)); // a late ack
+                EXPECT_EQ(link.sent.size(), sent) << "a stopped upload went on";
+            }
+            // The window always asks; a script reboots only a complete upload.
+            const bool asked = window || end == WaitResult::Done;
+            EXPECT_EQ(prompt.questions.size(), asked ? 1 : 0);
+            EXPECT_EQ(sentCount(msg::REBOOT_REQ), asked ? 1 : 0);
         }
     }
+}
+
+TEST_F(ConfigWorkflowTest, NoSecondTransferWhileOneWaits) {
+    ConfigWorkflow& f = make();
+    int nested = 0;
+    wait.during = [&] {
+        nested += f.Read() + f.Upload() + f.FactoryReset() + f.ReadConfiguration() + f.UploadConfiguration();
+        return WaitResult::Done;
+    };
+    EXPECT_TRUE(f.Read());
+    EXPECT_EQ(nested, 0);
+    EXPECT_EQ(wait.waits, 1);
+    EXPECT_EQ(sentCount(msg::INPUT_CFG_READ), 1);
 }
 
 TEST_F(ConfigWorkflowTest, FactoryResetReadsAfterwardsAsThePolicySays) {
@@ -133,7 +155,7 @@ TEST_F(ConfigWorkflowTest, FactoryResetReadsAfterwardsAsThePolicySays) {
         prompt.answers = {c.confirmed};
         int waits = 0;
         wait.during = [&] { return ++waits == 1 ? c.resetEnd : WaitResult::Done; };
-        make({c.readAfterFailedReset}).FactoryReset();
+        make({c.readAfterFailedReset, true}).FactoryReset();
         EXPECT_EQ(sentCount(msg::FACTORY_RESET_REQ), c.confirmed ? 1 : 0);
         EXPECT_EQ(sentCount(msg::INPUT_CFG_READ), c.readSent ? 1 : 0) << c.confirmed << c.readAfterFailedReset;
     }
