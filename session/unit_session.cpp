@@ -1,5 +1,7 @@
 #include "session/unit_session.h"
 
+#include "session/answer_layouts.h"
+
 #include "protocol/message_catalogue.h"
 #include "link/traffic_lines.h"
 #include "link/traffic_log.h"
@@ -72,7 +74,24 @@ void UnitSession::Dispatch(const LinkPacket& packet) {
         }
         return; // the rest of group 0 belongs to the service windows
     }
-    if (packet.group() == kGroupApp) dispatchApp(packet);
+    if (packet.group() != kGroupApp) return;
+    const int needed = MinAnswerLength(packet.command());
+    if (packet.length() < needed) {
+        // Read as zeros it would look like a real answer: refuse it, as if unanswered.
+        ++shortAnswers_;
+        if (log_) log_->LogLine(ShortAnswerLine(packet, needed), kColourChecksum);
+        return;
+    }
+    dispatchApp(packet);
+}
+
+QString ShortAnswerLine(const LinkPacket& packet, int needed) {
+    const MessageInfo* info = FindMessage(packet.group(), packet.command(), Direction::FromUnit);
+    return QStringLiteral("Short answer %1 (%2): length %3, at least %4 expected")
+        .arg(packet.command())
+        .arg(QString::fromLatin1(info ? info->name : "unknown"))
+        .arg(packet.length())
+        .arg(needed);
 }
 
 void UnitSession::dispatchApp(const LinkPacket& p) {

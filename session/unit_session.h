@@ -78,6 +78,8 @@ public:
     int silence() const { return silence_; }
     bool versionSeen() const { return versionSeen_; }
     int pollStep() const { return pollStep_; }
+    // Answers refused for being shorter than their layout.
+    long long shortAnswers() const { return shortAnswers_; }
     // Busy: a firmware update or a configuration transfer is running.
     bool busy() const { return state_.firmwareUpdate || state_.transferInProgress; }
 
@@ -113,8 +115,12 @@ private:
     int silence_ = 0;
     bool versionSeen_ = false; // reply-seen flag of the keep-alive
     bool lost_ = false;
+    long long shortAnswers_ = 0;
     TestMode testMode_ = TestMode::Auto;
 };
+
+// The traffic log's line for an answer shorter than its layout.
+QString ShortAnswerLine(const LinkPacket& packet, int needed);
 
 // "Can id: 1A0 , Data: 01 02" for a CAN_MONITOR_FRAME.
 QString CanMonitorLine(const LinkPacket& packet);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/answers.h"
 #include "tests/support/recording_link.h"
 
 using namespace vm;
@@ -67,7 +68,7 @@ protected:
             const LinkPacket request = link.sent[next++];
             const std::uint8_t code = request.command();
             if (const std::uint8_t ack = AckOf(code)) {
-                unit.Dispatch(LinkPacket::make(kGroupApp, ack, {request.payload(0)}));
+                unit.Dispatch(test::Answer(ack, {request.payload(0)}));
                 continue;
             }
             for (const WriteOf& b : kBlocks) {
@@ -175,7 +176,7 @@ TEST_F(ConfigTransferTest, OutOfRangeIndexesMoveOnWithoutStoring) {
     for (const Case& c : cases) {
         transfer.SetStep(static_cast<TransferStep>(c.from), transfer.position());
         const int before = transfer.blocksApplied();
-        unit.Dispatch(LinkPacket::make(kGroupApp, c.answer, {c.index}));
+        unit.Dispatch(test::Answer(c.answer, {c.index}));
         EXPECT_EQ(transfer.state(), c.state) << int(c.answer);
         EXPECT_EQ(link.sent.back().command(), c.next) << int(c.answer);
         if (c.answer != msg::CAN_EXPORT) {
@@ -186,7 +187,7 @@ TEST_F(ConfigTransferTest, OutOfRangeIndexesMoveOnWithoutStoring) {
     int ended = 0;
     QObject::connect(&transfer, &ConfigTransfer::chainEnded, [&] { ++ended; });
     const std::size_t sent = link.sent.size();
-    unit.Dispatch(LinkPacket::make(kGroupApp, msg::CAN_EXPORT, {2}));
+    unit.Dispatch(test::Answer(msg::CAN_EXPORT, {2}));
     EXPECT_EQ(ended, 1);
     EXPECT_EQ(link.sent.size(), sent);
 }
@@ -197,7 +198,7 @@ TEST_F(ConfigTransferTest, AnExportTextThatIsNoNumberStopsTheStep) {
     store.setCanExport(1, bad);
     QString error;
     QObject::connect(&transfer, &ConfigTransfer::packFailed, [&](const QString& e) { error = e; });
-    unit.Dispatch(LinkPacket::make(kGroupApp, msg::PWM_CFG_WRITE_DONE));
+    unit.Dispatch(test::Answer(msg::PWM_CFG_WRITE_DONE));
     EXPECT_EQ(transfer.state(), 17);
     EXPECT_TRUE(error.contains("XYZ")) << error.toStdString();
     EXPECT_TRUE(link.sent.empty());

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <gtest/gtest.h>
 
+#include "tests/support/answers.h"
 #include "tests/support/recording_link.h"
 #include <vector>
 
@@ -79,7 +80,7 @@ TEST_F(UnitSessionTest, EveryCatalogueAnswerIsRoutedWhereItBelongs) {
     for (const MessageInfo& m : MessageCatalogue()) {
         if (m.group != kGroupApp || m.direction != Direction::FromUnit) continue;
         const int before = config + status + stats + factory + diagHigh + diagLow + cleared + can + live;
-        unit.Dispatch(LinkPacket::make(kGroupApp, m.code, {1, 0, 0, 0, 0, 0}));
+        unit.Dispatch(test::Answer(m.code, {1, 0, 0, 0, 0, 0}));
         const int routed = config + status + stats + factory + diagHigh + diagLow + cleared + can + live - before;
         const bool serviceOnly = m.code == msg::REBOOT_DONE || m.code == msg::TEST_MODE_SET_DONE ||
                                  (m.code >= msg::SYSTEM_SETUP_WRITE_DONE && m.code <= msg::CALIBRATION_AD_OFFSET_DONE) ||
@@ -107,17 +108,17 @@ TEST_F(UnitSessionTest, FollowUpRequestsOfTheDispatcher) {
     };
     for (const Case& c : cases) {
         link.sent.clear();
-        unit.Dispatch(LinkPacket::make(kGroupApp, c.code, {c.first}));
+        unit.Dispatch(test::Answer(c.code, {c.first}));
         EXPECT_EQ(link.commands(), c.sent) << int(c.code) << "/" << int(c.first);
     }
     link.sent.clear();
-    unit.Dispatch(LinkPacket::make(kGroupApp, msg::INPUT_CFG, {11}));
+    unit.Dispatch(test::Answer(msg::INPUT_CFG, {11}));
     EXPECT_EQ(link.sent.at(0).length(), 5);
     EXPECT_EQ(link.sent.at(0).payload(0), 255);
     // While a transfer runs the cleared log is not read again.
     link.sent.clear();
     unit.SetTransferInProgress(true);
-    unit.Dispatch(LinkPacket::make(kGroupApp, msg::DIAG_CLEARED));
+    unit.Dispatch(test::Answer(msg::DIAG_CLEARED));
     EXPECT_TRUE(link.sent.empty());
 }
 
@@ -137,7 +138,7 @@ TEST_F(UnitSessionTest, StatusAndStatisticsAreKept) {
     unit.Dispatch(LinkPacket::make(kGroupApp, msg::STATUS, full.data(), 20));
     EXPECT_EQ(unit.stats().version.size(), 20);
 
-    unit.Dispatch(LinkPacket::make(kGroupApp, msg::UNIT_STATS, {123, 1, 47, 3}));
+    unit.Dispatch(test::Answer(msg::UNIT_STATS, {123, 1, 47, 3}));
     EXPECT_EQ(unit.stats().maxCurrentTenths, 256 + 123);
     EXPECT_EQ(unit.stats().maxTemperature, 47);
     EXPECT_EQ(unit.stats().watchdogCount, 3);
@@ -192,9 +193,9 @@ TEST_F(UnitSessionTest, SilenceBlanksOnTheSixthTickAndAnAnswerResendsTheTestMode
     EXPECT_EQ(blanked, 2); // repeated while silent
 
     link.sent.clear();
-    unit.Dispatch(LinkPacket::make(kGroupApp, msg::STATUS, {'8', '.', '1', '2'}));
+    unit.Dispatch(test::Answer(msg::STATUS, {'8', '.', '1', '2'}));
     unit.KeepAliveTick();
-    unit.Dispatch(LinkPacket::make(kGroupApp, msg::STATUS, {'8', '.', '1', '2'}));
+    unit.Dispatch(test::Answer(msg::STATUS, {'8', '.', '1', '2'}));
     unit.KeepAliveTick();
     int modeSets = 0;
     for (const auto& p : link.sent)
@@ -213,7 +214,7 @@ TEST_F(UnitSessionTest, ActivityLampMovesOnlyWhileTheUnitAnswers) {
     unit.KeepAliveTick();
     unit.KeepAliveTick();
     for (int i = 0; i < 3; ++i) {
-        unit.Dispatch(LinkPacket::make(kGroupApp, msg::STATUS, {'8'}));
+        unit.Dispatch(test::Answer(msg::STATUS, {'8'}));
         unit.KeepAliveTick();
     }
     unit.KeepAliveTick();
@@ -246,4 +247,38 @@ TEST_F(UnitSessionTest, NameListsAreRefreshedOnceWhenDirty) {
     unit.KeepAliveTick();
     unit.KeepAliveTick();
     EXPECT_EQ(refreshed, 1);
+}
+
+// An answer shorter than its layout would be read as zeros: it is refused,
+// counted and logged, and the exact length still counts.
+TEST_F(UnitSessionTest, AnswersShorterThanTheirLayoutAreRefused) {
+    int routed = 0;
+    QObject::connect(&unit, &UnitSession::configAnswer, [&] { ++routed; });
+    QObject::connect(&unit, &UnitSession::statusReceived, [&] { ++routed; });
+    QObject::connect(&unit.live(), &LiveStatus::channelChanged, [&] { ++routed; });
+    QObject::connect(&unit.diagnostics(), &DiagnosticsModel::highPowerReceived, [&] { ++routed; });
+    struct Case {
+        std::uint8_t code;
+        int length;
+        const char* name;
+    };
+    const Case cases[] = {
+        {msg::OUTPUT_CFG, 30, "OUTPUT_CFG"}, {msg::CAN_RULE, 49, "CAN_RULE"},
+        {msg::STATUS, 24, "STATUS"},         {msg::CHANNEL_STATE, 10, "CHANNEL_STATE"},
+        {msg::DIAG_HIGH_POWER, 58, "DIAG_HIGH_POWER"}, {msg::FLASH_WRITE_DONE, 5, "FLASH_WRITE_DONE"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::uint8_t> payload(static_cast<std::size_t>(c.length - 4), 1);
+        lines.clear();
+        const long long refusedBefore = unit.shortAnswers();
+        unit.Dispatch(LinkPacket::make(kGroupApp, c.code, payload.data(), c.length - 5));
+        EXPECT_EQ(unit.shortAnswers(), refusedBefore + 1) << c.name;
+        ASSERT_EQ(lines.size(), 1) << c.name;
+        EXPECT_TRUE(lines[0].contains(c.name)) << lines[0].toStdString();
+        EXPECT_EQ(colours.back(), kColourChecksum);
+        const int before = routed;
+        unit.Dispatch(LinkPacket::make(kGroupApp, c.code, payload.data(), c.length - 4));
+        if (c.code != msg::FLASH_WRITE_DONE) EXPECT_EQ(routed, before + 1) << c.name;
+        EXPECT_EQ(unit.shortAnswers(), refusedBefore + 1) << c.name;
+    }
 }

@@ -9,6 +9,8 @@
 #include <QStyleFactory>
 #include <gtest/gtest.h>
 
+#include "tests/support/answers.h"
+
 using namespace vm;
 
 namespace {
@@ -66,7 +68,7 @@ TEST(ActivityLamps, OneLampLitFollowingTheKeepAlive) {
         return QColor(image.pixel(lamp * ActivityLamps::kPitch + 8, ActivityLamps::kTop + 8)).green();
     };
     // Each STATUS answer lets the next tick move the lamp on; silence holds it.
-    const LinkPacket status = LinkPacket::make(1, 135, {'V', '8', '.', '1', '5'});
+    const LinkPacket status = test::Answer(135, {'V', '8', '.', '1', '5'});
     const int expected[] = {0, 1, 2, 0, 0};
     for (int tick = 0; tick < 5; ++tick) {
         if (tick < 3) session.Dispatch(status);
