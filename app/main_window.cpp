@@ -68,8 +68,9 @@ void TMainForm::CreatePages() {
     AddMainPages(*PageControl1, [this](std::size_t index, QWidget& sheet) {
         if (index == kPageGeneral) General = GeneralPage::AddTo(sheet, unit_);
     });
+    // In the menu bar's corner: in the tab strip they would push the last
+    // tabs out of view at the design width.
     Lamps = new ActivityLamps;
-    PageControl1->setCornerWidget(Lamps, Qt::TopRightCorner);
     connect(&unit_, &UnitSession::activityChanged, Lamps, &ActivityLamps::setLitLamp);
     setCentralWidget(PageControl1);
     connect(PageControl1, &QTabWidget::currentChanged, this, &TMainForm::PageControl1Change);

@@ -24,13 +24,14 @@ void TMainForm::BtnDefaultValueClick() { workflow_->FactoryReset(); }
 void TMainForm::MenuOpenClick() {
     const QString path = prompt_.AskOpenFile(kConfigFilter, settings_.configPath);
     if (path.isEmpty()) return;
-    settings_.configPath = workflow_->Open(path);
+    workflow_->Open(path);
 }
 
 void TMainForm::MenuSaveClick() {
     const QString path = prompt_.AskSaveFile(kConfigFilter, QStringLiteral("cfg"), settings_.configPath);
     if (path.isEmpty()) return;
-    if (workflow_->Save(path) != ConfigWorkflow::SaveResult::Declined) settings_.configPath = ForceCfgExtension(path);
+    // Only a file that was written is worth starting the next dialog at.
+    if (workflow_->Save(path) == ConfigWorkflow::SaveResult::Saved) settings_.configPath = ForceCfgExtension(path);
 }
 
 } // namespace vm

@@ -5,6 +5,7 @@
 #include "session/user_prompt.h"
 #include "forms/usb_select_form.h"
 #include "tools/service_tools.h"
+#include "ui/activity_lamps.h"
 #include "forms/about_form.h"
 
 #include <QAction>
@@ -75,6 +76,7 @@ void TMainForm::CreateMenu() {
         const ServiceTool id = tool.tool;
         connect(action, &QAction::triggered, this, [this, id] { RunServiceTool(id); });
     }
+    bar->setCornerWidget(Lamps, Qt::TopRightCorner);
     MenuSvc = menus[kSvcMenu];
     MenuSvc->menuAction()->setVisible(false); // unlocked from the About window
 }

@@ -13,6 +13,17 @@ namespace {
 const QString kForm = QStringLiteral("Form");
 const QString kConfig = QStringLiteral("CONFIG");
 
+// Window coordinates any desktop can have; beyond them the value is junk and
+// the default stays (so junk is not saved back either).
+constexpr int kMaxCoordinate = 32767;
+constexpr int kMinWidth = 100;
+constexpr int kMaxWidth = 16384;
+
+int ReadBounded(const IniFile& ini, const QString& key, int def, int min, int max) {
+    const int value = ini.ReadInteger(kForm, key, def);
+    return value >= min && value <= max ? value : def;
+}
+
 } // namespace
 
 QString SettingsFilePath(const QString& exePath, bool exeDirWritable, const QString& userConfigDir) {
@@ -34,10 +45,14 @@ QString DefaultSettingsFilePath() {
 void AppSettings::Load() {
     IniFile ini;
     if (!ini.Load(path)) return;
-    top = ini.ReadInteger(kForm, QStringLiteral("Top"), top);
-    left = ini.ReadInteger(kForm, QStringLiteral("Left"), left);
-    width = ini.ReadInteger(kForm, QStringLiteral("Width"), width);
-    initMax = ini.ReadBool(kForm, QStringLiteral("InitMax"), initMax);
+    top = ReadBounded(ini, QStringLiteral("Top"), top, -kMaxCoordinate, kMaxCoordinate);
+    left = ReadBounded(ini, QStringLiteral("Left"), left, -kMaxCoordinate, kMaxCoordinate);
+    width = ReadBounded(ini, QStringLiteral("Width"), width, kMinWidth, kMaxWidth);
+    // Any whole number but 0 is true, as in the configuration files.
+    const QString maximized = ini.ReadString(kForm, QStringLiteral("InitMax")).trimmed();
+    bool isNumber = false;
+    const qlonglong number = maximized.toLongLong(&isNumber);
+    initMax = isNumber ? number != 0 : ini.ReadBool(kForm, QStringLiteral("InitMax"), initMax);
     configPath = ini.ReadString(kConfig, QStringLiteral("PATH"), configPath);
 }
 

@@ -103,9 +103,11 @@ void ConfigWorkflow::CancelTransfer() {
 }
 
 QString ConfigWorkflow::Open(const QString& path) {
-    store_.setBoxName(QString());
+    // A file carries no unit name: the one the unit reported (or the user
+    // typed) stays, so an upload does not erase the unit's name.
     unit_.MarkNamesDirty();
-    const QString file = ForceCfgExtension(path);
+    // The file the user chose when it is there ("UNIT.CFG"), else the forced extension.
+    const QString file = QFileInfo(path).isFile() ? path : ForceCfgExtension(path);
     LoadConfigFile(store_, file);
     unit_.SetConfigFromFile(QFileInfo(file).fileName());
     return file;

@@ -108,11 +108,22 @@ TEST_F(MainFormConfigTest, SaveThenOpenRoundTripsAndNamesTheFileInTheTitle) {
     prompt.files = {saved};
     form->MenuOpenClick();
     EXPECT_EQ(form->store().output(3).name, "Beacon");
-    EXPECT_TRUE(form->store().boxName().isEmpty());
+    EXPECT_EQ(form->store().boxName(), "Unit A"); // a file has no name: the unit's stays for the upload
     EXPECT_EQ(form->session().namesDirty, 1);
     form->RebuildTitle();
     EXPECT_EQ(form->windowTitle(), "Voltmast Tool - [ setup.cfg ]");
-    EXPECT_EQ(prompt.starts.last(), saved); // the dialogs start at the remembered file
+    EXPECT_EQ(prompt.starts.last(), saved); // the dialogs start at the last file saved
+
+    // Opening another file, or failing to save, moves the remembered place no more.
+    QFile::copy(saved, dir.filePath("UNIT.CFG"));
+    prompt.files = {dir.filePath("UNIT.CFG"), dir.filePath("no/such/x.cfg"), QString()};
+    form->MenuOpenClick();
+    form->RebuildTitle();
+    EXPECT_EQ(form->windowTitle(), "Voltmast Tool - [ UNIT.CFG ]"); // the file chosen, not "UNIT.cfg"
+    EXPECT_EQ(form->store().output(3).name, "Beacon");
+    form->MenuSaveClick();
+    form->MenuOpenClick();
+    EXPECT_EQ(prompt.starts.last(), saved);
 }
 
 TEST_F(MainFormConfigTest, OverwriteIsAskedAndNoKeepsTheFile) {

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -69,6 +70,12 @@ TEST_F(MainFormTest, PagesInOrder) {
     EXPECT_EQ(form->currentPage(), 0);
     tabs->setCurrentIndex(4);
     EXPECT_EQ(form->currentPage(), 4);
+
+    // Every tab shows at the design width: nothing shares the tab strip.
+    form->resize(AppSettings::kDesignWidth, AppSettings::kDesignHeight);
+    form->show();
+    EXPECT_EQ(tabs->cornerWidget(Qt::TopRightCorner), nullptr);
+    EXPECT_LE(tabs->tabBar()->tabRect(tabs->count() - 1).right(), tabs->width());
 }
 
 TEST_F(MainFormTest, MenuCaptionsAndHiddenServiceMenu) {

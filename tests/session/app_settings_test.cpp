@@ -88,6 +88,38 @@ TEST(AppSettings, ReadsWhatOtherWritersPutThere) {
     EXPECT_EQ(s.configPath, "/start");
 }
 
+TEST(AppSettings, JunkGeometryKeepsTheDefaultAndIsNotSavedBack) {
+    struct Case {
+        const char* form;
+        int top, left, width;
+        bool initMax;
+    };
+    const Case cases[] = {
+        {"Top=2147483647\nLeft=-99999\nWidth=2147483647\nInitMax=2\n", 80, 120, 983, true},
+        {"Top=-200\nLeft=3000\nWidth=50\nInitMax=-1\n", -200, 3000, 983, true},
+        {"Top=0\nLeft=0\nWidth=1200\nInitMax=0\n", 0, 0, 1200, false},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("s.INI");
+        {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray("[Form]\n") + c.form);
+        }
+        AppSettings s(path, "/start");
+        s.Load();
+        EXPECT_EQ(s.top, c.top) << c.form;
+        EXPECT_EQ(s.left, c.left) << c.form;
+        EXPECT_EQ(s.width, c.width) << c.form;
+        EXPECT_EQ(s.initMax, c.initMax) << c.form;
+        ASSERT_TRUE(s.Save());
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_FALSE(f.readAll().contains("2147483647"));
+    }
+}
+
 TEST(AppSettings, SaveFailureIsReported) {
     QTemporaryDir dir;
     const QString blocker = dir.filePath("file");
