@@ -1,5 +1,7 @@
 #include "config/encodings.h"
 
+#include "config/code_page.h"
+
 #include <algorithm>
 #include <charconv>
 #include <climits>
@@ -52,15 +54,26 @@ std::size_t NumberLength(const std::string& s, std::size_t pos) {
 void EncodeName(const QString& name, std::uint8_t* field, int width) {
     if (width <= 0) return;
     std::memset(field, 0, static_cast<std::size_t>(width));
-    const QByteArray bytes = name.left(width).toLatin1();
-    std::memcpy(field, bytes.constData(), static_cast<std::size_t>(std::min<qsizetype>(bytes.size(), width)));
+    const qsizetype n = std::min<qsizetype>(name.size(), width);
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = name[i].unicode();
+        if (u >= 0x20 && u < 0x7F) // most names are plain ASCII
+            field[i] = static_cast<std::uint8_t>(u);
+        else
+            field[i] = IsUnitChar(name[i]) ? *CodePageByte(name[i]) : std::uint8_t('?');
+    }
 }
 
 QString DecodeName(const std::uint8_t* field, int width) {
     int n = 0;
     while (n < width && field[n] != 0)
         ++n;
-    return QString::fromLatin1(reinterpret_cast<const char*>(field), n);
+    QString name(n, Qt::Uninitialized);
+    for (int i = 0; i < n; ++i) {
+        const QChar c = CodePageChar(field[i]);
+        name[i] = IsUnitChar(c) ? c : QLatin1Char('?');
+    }
+    return name;
 }
 
 int TextToTenths(const QString& text) {

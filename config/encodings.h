@@ -10,10 +10,12 @@ namespace vm {
 
 constexpr int kTriggerSourceCount = 60;
 
-// Name fields: the text as Latin-1 bytes, cut to `width`, zero-filled. A name
+// Name fields: the text in the unit's code page (Windows-1252), cut to
+// `width`, zero-filled; a character the unit cannot hold goes as '?'. A name
 // as long as the field has no terminating zero.
 void EncodeName(const QString& name, std::uint8_t* field, int width);
-// Up to the first zero byte or the whole field.
+// Up to the first zero byte or the whole field; a byte that is no printable
+// character reads as '?', so a name from the unit can always be saved.
 QString DecodeName(const std::uint8_t* field, int width);
 
 // Text to tenths: every ',' after the first character counts as '.', the
