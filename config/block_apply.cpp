@@ -6,6 +6,7 @@
 #include "config/records.h"
 #include "protocol/message_catalogue.h"
 
+#include <algorithm>
 #include <array>
 
 namespace vm {
@@ -122,13 +123,17 @@ bool ApplyVirtualInput(ConfigStore& s, const LinkPacket& p) {
 bool ApplyFlash(ConfigStore& s, const LinkPacket& p) {
     const int k = p.at(4);
     if (k >= kFlashCount) return false;
+    // The bytes go in as they came, but the name as the setter would put it
+    // (at most 14 characters and the zero), so the file keeps it whole.
+    std::array<std::uint8_t, kFlashBytes> bytes{};
+    for (int i = 0; i < kFlashBytes; ++i)
+        bytes[static_cast<std::size_t>(i)] = p.at(5 + i);
+    const FlashDef def = DecodeFlash(bytes);
+    EncodeFlash(def, bytes);
     const auto record = s.flash(k);
-    bool changed = false;
-    for (int i = 0; i < kFlashBytes; ++i) {
-        changed |= record[i] != p.at(5 + i);
-        record[i] = p.at(5 + i);
-    }
-    if (changed) s.recordChanged(Block::Flash, k);
+    if (std::ranges::equal(bytes, record)) return true;
+    std::ranges::copy(bytes, record.begin());
+    s.recordChanged(Block::Flash, k);
     return true;
 }
 

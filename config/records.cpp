@@ -115,8 +115,8 @@ FlashDef DecodeFlash(std::span<const std::uint8_t> r) {
     def.duration = r[4];
     for (int i = 0; i < kFlashOutputSlots; ++i)
         def.outputs[i] = r[5 + i];
-    // A record from the unit may fill all 15 bytes; read them all.
-    def.name = DecodeName(&r[kFlashNameOffset], kFlashNameBytes);
+    // A record from the unit may fill all 15 bytes: the last is the zero's.
+    def.name = DecodeName(&r[kFlashNameOffset], kFlashNameChars);
     return def;
 }
 

@@ -63,6 +63,9 @@ constexpr int kVirtualNameOffset = 9;
 constexpr int kVirtualNameBytes = 16;
 constexpr int kFlashNameOffset = 9;
 constexpr int kFlashNameBytes = 15;
+// The flash name field keeps its terminating zero on every path (setter,
+// file, unit answer), so a name survives save and open unchanged.
+constexpr int kFlashNameChars = kFlashNameBytes - 1;
 constexpr int kDimensionChars = 5;
 
 // Record bytes <-> fields. A span of the wrong size reads a zero record and

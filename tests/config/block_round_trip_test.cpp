@@ -69,9 +69,13 @@ void Randomise(ConfigStore& s, Rng& r) {
             b = static_cast<std::uint8_t>(r(0, 255));
         SetVirtualInputName(s, k + 1, r.name(15));
     }
-    for (int k = 0; k < kFlashCount; ++k)
+    // The flash name keeps its terminating zero on every path, so only the
+    // name field is not raw.
+    for (int k = 0; k < kFlashCount; ++k) {
         for (auto& b : s.flash(k))
             b = static_cast<std::uint8_t>(r(0, 255));
+        SetFlashName(s, k + 1, r.name(kFlashNameChars));
+    }
     for (int e = 1; e <= 4; ++e) {
         CanExportControls x = s.canExport(e);
         x.enable = r(0, 1) == 1;
