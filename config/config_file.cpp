@@ -1,30 +1,61 @@
 #include "config/config_file.h"
 
 #include "config/block_accessors.h"
+#include "config/cfg_keys.h"
+#include "config/cfg_text.h"
+#include "config/code_page.h"
 #include "config/encodings.h"
-#include "config/ini_file.h"
 #include "config/records.h"
+#include "config/strict_number.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <algorithm>
 #include <bit>
 #include <cfloat>
-#include <charconv>
+#include <climits>
 #include <cmath>
+#include <span>
+#include <system_error>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace vm {
 
 namespace {
 
+using Block = ConfigStore::Block;
+
 // Entries of the boxes whose index the file stores.
 constexpr int kModeEntries = 2;                      // Latching, Momentary
+constexpr int kModeNone = 255;                       // the mode is saved as one byte
 constexpr int kCanInputPins = kInputCount;           // inputs 1..11
 constexpr int kExport1Entries = kHighPowerCount + 1; // "DISABLED", outputs 1..18
 constexpr int kExportBitEntries = kOutputCount + 1;  // "DISABLED", outputs 1..34
 constexpr int kCheckListMax = kOutputCount;          // the lists show the 34 outputs
 
-const QString kDefaultText = QStringLiteral("---");
+// What a key's field can hold.
+struct Range {
+    qint64 min, max;
+};
+constexpr Range kByte{0, 255};
+constexpr Range kWord{0, 65535};
+constexpr Range kInt32{INT32_MIN, INT32_MAX}; // record fields; also any boolean
+constexpr Range kId16{-32768, 65535};         // 16 bits, written signed or unsigned
+constexpr Range kCount{0, INT32_MAX};
+// The ON timer edit lets 25.9 s through; the upload sends at most 25.5 s.
+constexpr Range kOnTimeTenths{0, 259};
+// Threshold edits: volts with one decimal, sent as tenths in a byte.
+constexpr double kMaxVolts = 25.5;
 
-QString Key(const char* stem, int n) { return QLatin1String(stem) + QString::number(n); }
+const QString kDefaultText = QStringLiteral("---");
 
 // What a box shows after being given an index: beyond its entries, nothing.
 int Selection(int index, int entries) { return index >= 0 && index < entries ? index : kNoSelection; }
@@ -40,103 +71,185 @@ bool ToFloat(double value, float* out) {
     return true;
 }
 
-// Reads one section with the table defaults.
+// A threshold edit's text: a voltage, or what an unset edit shows.
+bool IsThresholdText(QStringView text, QString* why = nullptr) {
+    return text.isEmpty() || text == kDefaultText || number::ParseDecimal(text, 0.0, kMaxVolts, why).has_value();
+}
+
+// ---- reading ----
+
+// Reads keys by stem and number. Every getter returns the key's default when
+// the file lacks the key or its value is refused; the earliest refusal (by
+// line) and the keys the file lacks are kept for the report.
 class Reader {
 public:
-    Reader(const IniFile& ini, const QString& section) : ini_(ini), section_(section) {}
-
-    int Int(const QString& key, int def = 0) const { return ini_.ReadInteger(section_, key, def); }
-    // Any integer but 0 is true; no integer gives the default.
-    bool Bool(const QString& key, bool def = false) const { return Int(key, def ? 1 : 0) != 0; }
-    std::uint8_t Flag(const QString& key) const { return Bool(key) ? 1 : 0; }
-    // Record bytes keep the low byte of the value.
-    std::uint8_t Byte(const QString& key, int def = 0) const {
-        return static_cast<std::uint8_t>(Int(key, def));
+    explicit Reader(const CfgText& text)
+        : text_(text), missing_(static_cast<std::size_t>(cfg::SlotCount()), false) {
+        if (text.lineProblemLine() != 0) Refuse(text.lineProblemLine(), text.lineProblem());
     }
-    QString Text(const QString& key, const QString& def) const { return ini_.ReadString(section_, key, def); }
-    QString Name(const QString& key, const QString& def) const { return Text(key, def).left(kNameChars); }
 
-    float Float(const QString& key, float def) const {
-        const std::optional<double> value = ParseCfgFloat(Text(key, {}));
+    bool anyFound() const { return anyFound_; }
+    int errorLine() const { return errorLine_; }
+    const QString& error() const { return error_; }
+    QStringList missingKeys() const { return cfg::DescribeSlots(missing_); }
+
+    qint64 Int(cfg::Stem stem, int n, qint64 def, Range range) {
+        const CfgValue* v = Value(stem, n);
+        return v ? Parsed(stem, n, *v, range).value_or(def) : def;
+    }
+    // Any integer but 0 is true.
+    bool Bool(cfg::Stem stem, int n = 0) { return Int(stem, n, 0, kInt32) != 0; }
+    std::uint8_t Flag(cfg::Stem stem, int n) { return Bool(stem, n) ? 1 : 0; }
+    std::uint8_t Byte(cfg::Stem stem, int n, int def = 0) {
+        return static_cast<std::uint8_t>(Int(stem, n, def, kByte));
+    }
+
+    // A box index: 0..entries-1, or `none` (and -1) for no selection.
+    int Index(cfg::Stem stem, int n, int entries, int none = kNoSelection) {
+        const CfgValue* v = Value(stem, n);
+        if (!v) return Selection(0, entries);
+        const std::optional<qint64> index = Parsed(stem, n, *v, kInt32);
+        if (!index) return Selection(0, entries);
+        if (*index == kNoSelection || *index == none) return kNoSelection;
+        if (*index >= 0 && *index < entries) return static_cast<int>(*index);
+        QString why = number::OutOfRangeText(v->text, none == kNoSelection ? -1 : 0, entries - 1);
+        if (none != kNoSelection) why += QStringLiteral("; %1 is none").arg(none);
+        Refuse(stem, n, *v, why);
+        return Selection(0, entries);
+    }
+
+    // Cut to what the field holds; the file cannot keep white space at the
+    // end. Nothing when the key is missing or refused: the caller's default.
+    std::optional<QString> Name(cfg::Stem stem, int n, int maxChars) {
+        const CfgValue* v = Value(stem, n);
+        if (!v) return std::nullopt;
+        const QStringView name = v->text.left(maxChars).trimmed();
+        QString why;
+        if (CanHoldName(name, maxChars, &why)) return name.toString();
+        Refuse(stem, n, *v, why);
+        return std::nullopt;
+    }
+
+    // Volts as the edit shows them, which the file keeps as text.
+    QString Threshold(cfg::Stem stem) {
+        const CfgValue* v = Value(stem, 0);
+        if (!v) return kDefaultText;
+        QString why;
+        if (IsThresholdText(v->text, &why)) return v->text.toString();
+        Refuse(stem, 0, *v, why);
+        return kDefaultText;
+    }
+
+    float Float(cfg::Stem stem, int n, float def) {
+        const CfgValue* v = Value(stem, n);
+        if (!v) return def;
+        const std::optional<double> value = Decimal(stem, n, *v);
         float f = def;
-        return value && ToFloat(*value, &f) ? f : def;
+        if (value && !ToFloat(*value, &f))
+            Refuse(stem, n, *v, number::OutOfRangeText(v->text, -FLT_MAX, FLT_MAX));
+        return f;
     }
 
-    // A float cut toward zero, of which the low byte is kept.
-    std::int8_t OffsetByte(const QString& key) const {
-        const std::optional<double> value = ParseCfgFloat(Text(key, {}));
+    // A float cut toward zero into a signed byte.
+    std::int8_t Offset(cfg::Stem stem, int n) {
+        const CfgValue* v = Value(stem, n);
+        if (!v) return 0;
+        const std::optional<double> value = Decimal(stem, n, *v);
         if (!value) return 0;
-        double low = std::fmod(std::trunc(*value), 256.0); // exact for any finite double
-        if (low < 0) low += 256.0;
-        return static_cast<std::int8_t>(static_cast<std::uint8_t>(low));
+        const double whole = std::trunc(*value);
+        if (whole >= -128 && whole <= 127) return static_cast<std::int8_t>(whole);
+        Refuse(stem, n, *v, number::OutOfRangeText(v->text, -128, 127));
+        return 0;
     }
 
     // Check states of a list of outputs, as far as the file's count says.
-    void Checks(std::vector<CheckListEntry>& list) const {
-        const int count = std::min(
-            {Int(QStringLiteral("OUTPUT_LIST_COUNT")), kCheckListMax, static_cast<int>(list.size())});
+    void Checks(cfg::Stem countStem, cfg::Stem selectedStem, std::vector<CheckListEntry>& list) {
+        const qint64 count =
+            std::min<qint64>({Int(countStem, 0, 0, kCount), kCheckListMax, static_cast<qint64>(list.size())});
         for (int i = 0; i < count; ++i)
-            list[static_cast<std::size_t>(i)].checked = Bool(Key("LIST_SELECTED", i));
+            list[static_cast<std::size_t>(i)].checked = Bool(selectedStem, i);
     }
 
 private:
-    const IniFile& ini_;
-    QString section_;
-};
-
-class Writer {
-public:
-    Writer(IniFile& ini, const QString& section) : ini_(ini), section_(section) {}
-
-    void Text(const QString& key, const QString& value) { ini_.WriteString(section_, key, value); }
-    void Int(const QString& key, long long value) { Text(key, QString::number(value)); }
-    void Bool(const QString& key, bool value) { ini_.WriteBool(section_, key, value); }
-    void Float(const QString& key, float value) { Text(key, CfgFloatText(value)); }
-
-    void Checks(const std::vector<CheckListEntry>& list) {
-        const int count = std::min(static_cast<int>(list.size()), kCheckListMax);
-        Int(QStringLiteral("OUTPUT_LIST_COUNT"), count);
-        for (int i = 0; i < count; ++i)
-            Bool(Key("LIST_SELECTED", i), list[static_cast<std::size_t>(i)].checked);
+    const CfgValue* Value(cfg::Stem stem, int n) {
+        const std::size_t slot = static_cast<std::size_t>(cfg::Slot(stem, n));
+        const CfgValue* v = text_.At(static_cast<int>(slot));
+        if (v)
+            anyFound_ = true;
+        else if (slot < missing_.size())
+            missing_[slot] = true;
+        return v;
     }
 
-private:
-    IniFile& ini_;
-    QString section_;
+    void Refuse(int line, const QString& problem) {
+        if (errorLine_ != 0 && errorLine_ <= line) return;
+        errorLine_ = line;
+        error_ = problem;
+    }
+    void Refuse(cfg::Stem stem, int n, const CfgValue& v, const QString& why) {
+        if (errorLine_ == 0 || v.line < errorLine_) Refuse(v.line, cfg::KeyName(stem, n) + QStringLiteral(": ") + why);
+    }
+
+    // Decimal, or hexadecimal after "0x" as older files may have it.
+    std::optional<qint64> Parsed(cfg::Stem stem, int n, const CfgValue& v, Range range) {
+        const QStringView text = v.text; // trimmed already
+        const bool hex = text.mid(text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+')) ? 1 : 0)
+                             .startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
+        QString why;
+        const std::optional<qint64> value = number::ParseInteger(text, range.min, range.max, &why, hex ? 16 : 10);
+        if (!value) Refuse(stem, n, v, why);
+        return value;
+    }
+
+    std::optional<double> Decimal(cfg::Stem stem, int n, const CfgValue& v) {
+        QString why;
+        const std::optional<double> value =
+            number::ParseDecimal(v.text, -DBL_MAX, DBL_MAX, &why, {.comma = true, .exponent = true});
+        if (!value) Refuse(stem, n, v, why);
+        return value;
+    }
+
+    const CfgText& text_;
+    std::vector<bool> missing_; // by slot
+    bool anyFound_ = false;
+    int errorLine_ = 0;
+    QString error_;
 };
 
-QString ExportSection(int e) { return QStringLiteral("CAN_EXPORT_%1").arg(e); }
 int ExportBoxCount(int e) { return e == 1 ? kExport1Boxes : kExportBitBoxes[e - 2]; }
 // Export 1 numbers its data bytes from 1, the bit boxes count from 0.
 int ExportFirstKey(int e) { return e == 1 ? 1 : 0; }
 int ExportEntries(int e) { return e == 1 ? kExport1Entries : kExportBitEntries; }
-QString ExportIdKey(int e) { return e == 1 ? QStringLiteral("CAN_ID_1") : QStringLiteral("CAN_ID"); }
-QString ExportRefreshKey(int e) {
-    return e == 1 ? QStringLiteral("REFRESS_TIME_1") : QStringLiteral("REFRESS_TIME");
+cfg::Stem ExportStem(int e, cfg::Stem ofExport1, cfg::Stem ofExport2) {
+    return e == 1 ? ofExport1 : cfg::ExportStem(e, ofExport2);
 }
-QString FlashSlotKey(int n, int slot) {
-    return Key("CHANNEL_LIST", n) + QStringLiteral("index ") + QString::number(slot);
+cfg::Stem FlashSlots(int n) { return static_cast<cfg::Stem>(cfg::kFlashSlots1 + n - 1); }
+template <typename Index> cfg::Stem Nth(cfg::Stem first, Index i) {
+    return static_cast<cfg::Stem>(first + static_cast<int>(i));
 }
 
 // ---- loading, in file order ----
 
-void LoadInputs(ConfigStore& s, const IniFile& ini) {
-    const Reader r(ini, QStringLiteral("INPUT"));
+// The name, or its default, made only when needed.
+template <typename Make> QString NameOr(std::optional<QString> name, Make makeDefault) {
+    return name ? std::move(*name) : makeDefault();
+}
+
+void LoadInputs(ConfigStore& s, Reader& r) {
     for (int n = 1; n <= kInputCount; ++n) {
-        SetInputName(s, n, r.Name(Key("NAME", n), kDefaultText));
-        SetInputMode(s, n, Selection(r.Int(Key("MODE", n)), kModeEntries));
+        SetInputName(s, n, r.Name(cfg::kInputName, n, kNameChars).value_or(kDefaultText));
+        SetInputMode(s, n, r.Index(cfg::kInputMode, n, kModeEntries, kModeNone));
     }
     PwmControls pwm = s.pwm();
-    pwm.inputPwm = r.Bool(QStringLiteral("PWM_ENABLE"));
+    pwm.inputPwm = r.Bool(cfg::kInputPwmEnable);
     s.setPwm(pwm);
 }
 
-void LoadOutputs(ConfigStore& s, const IniFile& ini) {
-    const Reader r(ini, QStringLiteral("OUTPUT"));
+void LoadOutputs(ConfigStore& s, Reader& r) {
     // The low battery and start button lists are rebuilt from the new names.
     std::vector<CheckListEntry> list;
     for (int ch = 1; ch <= kOutputCount; ++ch) {
-        const QString name = r.Name(Key("NAME", ch), kDefaultText);
+        const QString name = r.Name(cfg::kOutputName, ch, kNameChars).value_or(kDefaultText);
         list.push_back({name, false});
         SetOutputName(s, ch, name);
     }
@@ -147,262 +260,444 @@ void LoadOutputs(ConfigStore& s, const IniFile& ini) {
     start.list = list;
     s.setStartButton(start);
 
-    for (int ch = 1; ch <= kOutputCount; ++ch) {
-        // A number that is no byte is no code either: it decodes as "DISABLED".
-        const int code = r.Int(Key("TRIGGER", ch));
-        SetOutputTrigger(s, ch, code >= 0 && code <= 255 ? static_cast<std::uint8_t>(code) : 0);
-    }
     for (int ch = 1; ch <= kOutputCount; ++ch)
-        SetOutputTriggerLevel(s, ch, r.Int(Key("TRIGLEVEL", ch)) == 16 ? 16 : 1);
+        SetOutputTrigger(s, ch, r.Byte(cfg::kOutputTrigger, ch));
     for (int ch = 1; ch <= kOutputCount; ++ch)
-        SetOutputDelay(s, ch, r.Int(Key("DELAY", ch)));
-    for (int ch = 1; ch <= kHighPowerCount; ++ch)
-        SetOutputMaxCurrent(s, ch, r.Int(Key("MAX_CURRENT", ch), 100));
-    for (int ch = 1; ch <= kHighPowerCount; ++ch)
-        SetOutputPeakTime(s, ch, r.Int(Key("PEAK_TIME", ch), 100));
-    for (int ch = 1; ch <= kHighPowerCount; ++ch)
-        SetOutputLowCurrent(s, ch, r.Int(Key("LOW_CURRENT", ch)));
-    for (int ch = 1; ch <= kHighPowerCount; ++ch)
-        SetOutputLowCurrentTime(s, ch, r.Int(Key("LOW_CURRENT_TIME", ch)));
+        SetOutputTriggerLevel(s, ch, r.Byte(cfg::kOutputTrigLevel, ch) == 16 ? 16 : 1);
     for (int ch = 1; ch <= kOutputCount; ++ch)
-        SetOutputOnTime(s, ch, r.Int(Key("ON_TIME", ch)));
+        SetOutputDelay(s, ch, r.Byte(cfg::kOutputDelay, ch));
+    for (int ch = 1; ch <= kHighPowerCount; ++ch)
+        SetOutputMaxCurrent(s, ch, static_cast<int>(r.Int(cfg::kOutputMaxCurrent, ch, 100, kWord)));
+    for (int ch = 1; ch <= kHighPowerCount; ++ch)
+        SetOutputPeakTime(s, ch, r.Byte(cfg::kOutputPeakTime, ch, 100));
+    for (int ch = 1; ch <= kHighPowerCount; ++ch)
+        SetOutputLowCurrent(s, ch, static_cast<int>(r.Int(cfg::kOutputLowCurrent, ch, 0, kWord)));
+    for (int ch = 1; ch <= kHighPowerCount; ++ch)
+        SetOutputLowCurrentTime(s, ch, r.Byte(cfg::kOutputLowCurrentTime, ch));
+    for (int ch = 1; ch <= kOutputCount; ++ch)
+        SetOutputOnTime(s, ch, static_cast<int>(r.Int(cfg::kOutputOnTime, ch, 0, kOnTimeTenths)));
 
     PwmControls pwm = s.pwm();
-    pwm.pwm1 = r.Bool(QStringLiteral("PWM_1"));
-    pwm.pwm2 = r.Bool(QStringLiteral("PWM_2"));
+    pwm.pwm1 = r.Bool(cfg::kOutputPwm1);
+    pwm.pwm2 = r.Bool(cfg::kOutputPwm2);
     s.setPwm(pwm);
 }
 
-void LoadLowBatteryAndStartButton(ConfigStore& s, const IniFile& ini) {
-    const Reader low(ini, QStringLiteral("LOW_BATTERY"));
+void LoadLowBatteryAndStartButton(ConfigStore& s, Reader& r) {
     LowBatteryControls lb = s.lowBattery();
-    lb.lowThreshold = low.Text(QStringLiteral("LOW_TRIG"), kDefaultText);
-    lb.upperThreshold = low.Text(QStringLiteral("UPPER_TRIG"), kDefaultText);
-    low.Checks(lb.list);
+    lb.lowThreshold = r.Threshold(cfg::kLowTrig);
+    lb.upperThreshold = r.Threshold(cfg::kUpperTrig);
+    r.Checks(cfg::kLowListCount, cfg::kLowListSelected, lb.list);
     s.setLowBattery(lb);
 
-    const Reader start(ini, QStringLiteral("START BUTTON"));
     StartButtonControls sb = s.startButton();
-    sb.trigger = Selection(start.Int(QStringLiteral("INPUT_TRIGGER_INDEX")), kTriggerSourceCount);
-    start.Checks(sb.list);
+    sb.trigger = r.Index(cfg::kStartTriggerIndex, 0, kTriggerSourceCount);
+    r.Checks(cfg::kStartListCount, cfg::kStartListSelected, sb.list);
     s.setStartButton(sb);
 }
 
-void LoadCanRules(ConfigStore& s, const IniFile& ini) {
-    const Reader r(ini, QStringLiteral("CAN_INPUT"));
+void LoadCanRules(ConfigStore& s, Reader& r) {
+    using namespace cfg;
+    const auto int32 = [&r](Stem stem, int n) { return static_cast<std::int32_t>(r.Int(stem, n, 0, kInt32)); };
     for (int n = 1; n <= kCanRuleCount; ++n) {
         CanInputRule rule;
-        rule.enabled = r.Flag(Key("ENABLED", n));
-        rule.onId = r.Int(Key("CAN_ID_ON", n));
-        rule.offId = r.Int(Key("CAN_ID_OFF", n));
-        rule.onOperator = r.Int(Key("CAN_OPERATOR_ON", n));
-        rule.offOperator = r.Int(Key("CAN_OPERATOR_OFF", n));
-        rule.onValue = r.Int(Key("CAN_VALUE_ON", n));
-        rule.offValue = r.Int(Key("CAN_VALUE_OFF", n));
-        rule.onHighPos = r.Byte(Key("CAN_HIGH_BYTE_ON_POS", n), 255);
-        rule.onLowPos = r.Byte(Key("CAN_LOW_BYTE_ON_POS", n), 255);
-        rule.offHighPos = r.Byte(Key("CAN_HIGH_BYTE_OFF_POS", n), 255);
-        rule.offLowPos = r.Byte(Key("CAN_LOW_BYTE_OFF_POS", n), 255);
-        rule.name = r.Name(Key("CAN_NAME", n), QStringLiteral("CAN %1").arg(n));
-        rule.rowEnable = r.Flag(Key("ROW_ENABLED", n));
-        rule.rowByte = r.Byte(Key("ROW_INDEX", n));
-        rule.rowValue = r.Byte(Key("ROW_VALUE", n));
-        rule.dataType = r.Byte(Key("DATA_TYPE_", n));
-        rule.dimension = r.Text(Key("DIMENSION_NAME", n), {}).left(kDimensionChars);
-        rule.multiplicator = r.Float(Key("MULTIPLICATOR_", n), 1.0f);
-        rule.offset = r.OffsetByte(Key("CAL_OFFSET_", n));
+        rule.enabled = r.Flag(kRuleEnabled, n);
+        rule.onId = int32(kRuleIdOn, n);
+        rule.offId = int32(kRuleIdOff, n);
+        rule.onOperator = int32(kRuleOperatorOn, n);
+        rule.offOperator = int32(kRuleOperatorOff, n);
+        rule.onValue = int32(kRuleValueOn, n);
+        rule.offValue = int32(kRuleValueOff, n);
+        rule.onHighPos = r.Byte(kRuleHighOnPos, n, 255);
+        rule.onLowPos = r.Byte(kRuleLowOnPos, n, 255);
+        rule.offHighPos = r.Byte(kRuleHighOffPos, n, 255);
+        rule.offLowPos = r.Byte(kRuleLowOffPos, n, 255);
+        rule.name = NameOr(r.Name(kRuleName, n, kNameChars), [n] { return QStringLiteral("CAN %1").arg(n); });
+        rule.rowEnable = r.Flag(kRuleRowEnabled, n);
+        rule.rowByte = r.Byte(kRuleRowIndex, n);
+        rule.rowValue = r.Byte(kRuleRowValue, n);
+        rule.dataType = r.Byte(kRuleDataType, n);
+        rule.dimension = r.Name(kRuleDimension, n, kDimensionChars).value_or(QString());
+        rule.multiplicator = r.Float(kRuleMultiplicator, n, 1.0f);
+        rule.offset = r.Offset(kRuleOffset, n);
         SetCanRuleRecord(s, n - 1, rule);
-        SetCanInputName(s, n, rule.name);
+        s.setCanInputNameText(n, rule.name); // the record has it already
     }
 
-    const Reader e(ini, QStringLiteral("CAN_INPUT_ENABLE"));
     CanSettingsControls settings = s.canSettings();
-    settings.enable = e.Bool(QStringLiteral("ENABLE"));
-    settings.inputIndex = Selection(e.Int(QStringLiteral("INPUT_PIN")), kCanInputPins);
+    settings.enable = r.Bool(kCanEnable);
+    settings.inputIndex = r.Index(kCanInputPin, 0, kCanInputPins);
     s.setCanSettings(settings);
 }
 
-void LoadVirtualInputsAndFlash(ConfigStore& s, const IniFile& ini) {
-    const Reader v(ini, QStringLiteral("VIRTUAL_INPUT"));
+void LoadVirtualInputsAndFlash(ConfigStore& s, Reader& r) {
+    using namespace cfg;
     for (int n = 1; n <= kVirtualInputCount; ++n) {
         VirtualInputDef def;
         for (int i = 0; i < 3; ++i)
-            def.delay[i] = v.Byte(QStringLiteral("IN_DELAY_%1_%2").arg(i + 1).arg(n));
+            def.delay[i] = r.Byte(Nth(kVirtualDelay1, i), n);
         for (int i = 0; i < 3; ++i)
-            def.term[i] = v.Byte(QStringLiteral("CHANNEL_%1_Index%2").arg(i + 1).arg(n));
+            def.term[i] = r.Byte(Nth(kVirtualTerm1, i), n);
         for (int i = 0; i < 2; ++i)
-            def.op[i] = v.Byte(QStringLiteral("OPERATOR_%1_Index%2").arg(i + 1).arg(n));
-        def.invertMask = v.Byte(Key("MASK_NOT", n));
-        def.name = v.Name(Key("VIRTUAL_NAME", n), QStringLiteral("VIRTUAL %1").arg(n));
+            def.op[i] = r.Byte(Nth(kVirtualOperator1, i), n);
+        def.invertMask = r.Byte(kVirtualMask, n);
+        def.name =
+            NameOr(r.Name(kVirtualName, n, kNameChars), [n] { return QStringLiteral("VIRTUAL %1").arg(n); });
         SetVirtualInputRecord(s, n - 1, def);
-        SetVirtualInputName(s, n, def.name);
+        s.setVirtualInputNameText(n, def.name); // the record has it already
     }
 
-    const Reader f(ini, QStringLiteral("FLASH"));
     for (int n = 1; n <= kFlashCount; ++n) {
         FlashDef def;
-        def.enabled = f.Flag(Key("ENABLED", n));
-        def.continuous = f.Flag(Key("CONTINUES", n));
-        def.trigger = f.Byte(Key("INPUT_TRIGGER", n));
+        def.enabled = r.Flag(kFlashEnabled, n);
+        def.continuous = r.Flag(kFlashContinues, n);
+        def.trigger = r.Byte(kFlashTrigger, n);
         for (int slot = 0; slot < kFlashOutputSlots; ++slot)
-            def.outputs[slot] = f.Byte(FlashSlotKey(n, slot), 255);
-        def.flashTime = f.Byte(Key("FLASH_TIME", n));
-        def.duration = f.Byte(Key("DURATION", n));
+            def.outputs[slot] = r.Byte(FlashSlots(n), slot, 255);
+        def.flashTime = r.Byte(kFlashTime, n);
+        def.duration = r.Byte(kFlashDuration, n);
+        def.name =
+            NameOr(r.Name(kFlashName, n, kFlashNameChars), [n] { return QStringLiteral("FLASH %1").arg(n); });
         SetFlashRecord(s, n - 1, def);
-        SetFlashName(s, n, f.Name(Key("FLASH_NAME", n), QStringLiteral("FLASH %1").arg(n)));
     }
 }
 
-void LoadExports(ConfigStore& s, const IniFile& ini) {
+void LoadExports(ConfigStore& s, Reader& r) {
+    using namespace cfg;
     for (int e = 1; e <= 4; ++e) {
-        const Reader r(ini, ExportSection(e));
         CanExportControls c = s.canExport(e);
-        c.enable = r.Bool(QStringLiteral("ENABLED"));
-        c.id = HexIdText(static_cast<unsigned>(r.Int(ExportIdKey(e))));
-        if (e == 1) c.rowCount = QString::number(r.Int(QStringLiteral("ROW_COUNT"), 12));
-        c.refresh = QString::number(r.Int(ExportRefreshKey(e), 100));
+        c.enable = r.Bool(ExportStem(e, kExport1Enabled, kExport2Enabled));
+        c.id = HexIdText(static_cast<unsigned>(r.Int(ExportStem(e, kExport1Id, kExport2Id), 0, 0, kId16)));
+        if (e == 1) c.rowCount = QString::number(r.Int(kExport1RowCount, 0, 12, kByte));
+        c.refresh = QString::number(r.Int(ExportStem(e, kExport1Refresh, kExport2Refresh), 0, 100, kWord));
         c.boxes.assign(static_cast<std::size_t>(ExportBoxCount(e)), kNoSelection);
         for (int i = 0; i < ExportBoxCount(e); ++i)
             c.boxes[static_cast<std::size_t>(i)] =
-                Selection(r.Int(Key("CHANNEL_INDEX_", ExportFirstKey(e) + i)), ExportEntries(e));
+                r.Index(ExportStem(e, kExport1Box, kExport2Box), ExportFirstKey(e) + i, ExportEntries(e));
         s.setCanExport(e, c);
     }
 }
 
+// Every block but the unit name, with the signals the name setters give.
+void CopyBlocks(const ConfigStore& from, ConfigStore& to) {
+    for (int n = 1; n <= kInputCount; ++n) {
+        to.setInput(n, from.input(n));
+        Q_EMIT to.nameChanged(Block::Input, n, from.input(n).name);
+    }
+    for (int ch = 1; ch <= kOutputCount; ++ch) {
+        to.setOutput(ch, from.output(ch));
+        Q_EMIT to.nameChanged(Block::Output, ch, from.output(ch).name);
+    }
+    to.setPwm(from.pwm());
+    to.setLowBattery(from.lowBattery());
+    to.setStartButton(from.startButton());
+    to.setCanSettings(from.canSettings());
+    const auto copyRecord = [&to](std::span<const std::uint8_t> source, std::span<std::uint8_t> target,
+                                  Block block, int index) {
+        if (std::ranges::equal(source, target)) return;
+        std::ranges::copy(source, target.begin());
+        to.recordChanged(block, index);
+    };
+    for (int k = 0; k < kCanRuleCount; ++k) {
+        copyRecord(from.canRule(k), to.canRule(k), Block::CanRule, k);
+        to.setCanInputNameText(k + 1, from.canInputName(k + 1));
+        Q_EMIT to.nameChanged(Block::CanRule, k + 1, from.canInputName(k + 1));
+    }
+    for (int k = 0; k < kVirtualInputCount; ++k) {
+        copyRecord(from.virtualInput(k), to.virtualInput(k), Block::VirtualInput, k);
+        to.setVirtualInputNameText(k + 1, from.virtualInputName(k + 1));
+        Q_EMIT to.nameChanged(Block::VirtualInput, k + 1, from.virtualInputName(k + 1));
+    }
+    for (int k = 0; k < kFlashCount; ++k)
+        copyRecord(from.flash(k), to.flash(k), Block::Flash, k);
+    for (int e = 1; e <= 4; ++e)
+        to.setCanExport(e, from.canExport(e));
+}
+
+ConfigFileReport Refused(const QString& error) {
+    ConfigFileReport report;
+    report.error = error;
+    return report;
+}
+
+// Reads the whole file, refusing what is no regular file or too large.
+bool ReadWhole(const QString& path, QByteArray* bytes, QString* problem) {
+    const QString tooLarge = QStringLiteral("too large (a configuration file has at most %1 bytes)")
+                                 .arg(kMaxConfigFileBytes);
+#ifdef Q_OS_UNIX
+    // Non-blocking, so that a FIFO cannot hang the open; it is refused below.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        const int err = errno;
+        *problem = err == ENOENT || err == ENOTDIR ? QStringLiteral("no such file")
+                   : err == EACCES || err == EPERM ? QStringLiteral("permission denied")
+                                                   : QString::fromStdString(std::generic_category().message(err));
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        *problem = S_ISDIR(st.st_mode) ? QStringLiteral("is a directory") : QStringLiteral("not a regular file");
+        ::close(fd);
+        return false;
+    }
+    if (st.st_size > kMaxConfigFileBytes) {
+        *problem = tooLarge;
+        ::close(fd);
+        return false;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        *problem = file.errorString();
+        return false;
+    }
+#else
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        *problem = QStringLiteral("no such file");
+        return false;
+    }
+    if (info.isDir() || !info.isFile()) {
+        *problem = info.isDir() ? QStringLiteral("is a directory") : QStringLiteral("not a regular file");
+        return false;
+    }
+    if (info.size() > kMaxConfigFileBytes) {
+        *problem = tooLarge;
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *problem = info.isReadable() ? file.errorString() : QStringLiteral("permission denied");
+        return false;
+    }
+#endif
+    // One more byte than allowed tells a file that grew since.
+    *bytes = file.read(kMaxConfigFileBytes + 1);
+    if (file.error() != QFileDevice::NoError) {
+        *problem = file.errorString();
+        return false;
+    }
+    if (bytes->size() > kMaxConfigFileBytes) {
+        *problem = tooLarge;
+        return false;
+    }
+    return true;
+}
+
 // ---- saving, in file order ----
 
-void SaveInputs(const ConfigStore& s, IniFile& ini) {
-    Writer w(ini, QStringLiteral("INPUT"));
-    for (int n = 1; n <= kInputCount; ++n) {
-        w.Text(Key("NAME", n), InputName(s, n).left(kNameChars));
-        // One byte as on the wire: no selection is 255.
-        w.Int(Key("MODE", n), static_cast<std::uint8_t>(InputMode(s, n)));
+// Writes keys by stem and number into the file's text; the first value that
+// cannot be written is kept as the error and refuses the save.
+class Writer {
+public:
+    void Section(cfg::Stem anyKeyOfIt) {
+        if (!text_.isEmpty()) text_ += QStringLiteral("\n\n");
+        text_ += QLatin1Char('[') + cfg::SectionName(anyKeyOfIt) + QStringLiteral("]\n");
     }
-    w.Bool(QStringLiteral("PWM_ENABLE"), s.pwm().inputPwm);
+
+    void Text(cfg::Stem stem, int n, const QString& value) {
+        QString why;
+        if (!CanHoldName(value, INT_MAX, &why)) Fail(stem, n, why);
+        cfg::AppendKey(text_, stem, n);
+        text_ += value;
+        text_ += QLatin1Char('\n');
+    }
+    void Int(cfg::Stem stem, int n, qint64 value, Range range = kInt32) {
+        if (value < range.min || value > range.max)
+            Fail(stem, n,
+                 number::OutOfRangeText(QString::number(value), static_cast<double>(range.min),
+                                        static_cast<double>(range.max)));
+        cfg::AppendKey(text_, stem, n);
+        AppendNumber(value);
+        text_ += QLatin1Char('\n');
+    }
+    void Bool(cfg::Stem stem, int n, bool value) { Int(stem, n, value ? 1 : 0); }
+    void Float(cfg::Stem stem, int n, float value) {
+        if (!std::isfinite(value)) Fail(stem, n, QStringLiteral("not a finite number"));
+        cfg::AppendKey(text_, stem, n);
+        text_ += CfgFloatText(value);
+        text_ += QLatin1Char('\n');
+    }
+    // A box index, or `none` for no selection.
+    void Index(cfg::Stem stem, int n, int index, int entries, int none = kNoSelection) {
+        if (index != kNoSelection && (index < 0 || index >= entries))
+            Fail(stem, n, QStringLiteral("%1 is beyond its list (0 to %2)").arg(index).arg(entries - 1));
+        Int(stem, n, index == kNoSelection ? none : index);
+    }
+    void Checks(cfg::Stem countStem, cfg::Stem selectedStem, const std::vector<CheckListEntry>& list) {
+        const int count = std::min(static_cast<int>(list.size()), kCheckListMax);
+        Int(countStem, 0, count);
+        for (int i = 0; i < count; ++i)
+            Bool(selectedStem, i, list[static_cast<std::size_t>(i)].checked);
+    }
+
+    void Fail(cfg::Stem stem, int n, const QString& why) {
+        if (error_.isEmpty())
+            error_ = QStringLiteral("[%1] %2: %3").arg(cfg::SectionName(stem), cfg::KeyName(stem, n), why);
+    }
+    // A message of its own, for the export texts.
+    void Fail(const QString& message) {
+        if (error_.isEmpty()) error_ = message;
+    }
+
+    const QString& text() const { return text_; }
+    const QString& error() const { return error_; }
+
+private:
+    void AppendNumber(qint64 value) {
+        char digits[24];
+        int len = 0;
+        quint64 v = value < 0 ? 0 - static_cast<quint64>(value) : static_cast<quint64>(value);
+        do {
+            digits[len++] = static_cast<char>('0' + v % 10);
+            v /= 10;
+        } while (v != 0);
+        if (value < 0) text_ += QLatin1Char('-');
+        while (len > 0)
+            text_ += QLatin1Char(digits[--len]);
+    }
+
+    QString text_;
+    QString error_;
+};
+
+void SaveInputs(const ConfigStore& s, Writer& w) {
+    w.Section(cfg::kInputName);
+    for (int n = 1; n <= kInputCount; ++n) {
+        w.Text(cfg::kInputName, n, InputName(s, n).left(kNameChars));
+        w.Index(cfg::kInputMode, n, InputMode(s, n), kModeEntries, kModeNone);
+    }
+    w.Bool(cfg::kInputPwmEnable, 0, s.pwm().inputPwm);
 }
 
-void SaveOutputs(const ConfigStore& s, IniFile& ini) {
-    Writer w(ini, QStringLiteral("OUTPUT"));
+// Tenths beyond what the field (or the ON timer edit) holds go in capped.
+void SaveOutputs(const ConfigStore& s, Writer& w) {
+    using namespace cfg;
+    w.Section(kOutputName);
     for (int ch = 1; ch <= kOutputCount; ++ch)
-        w.Text(Key("NAME", ch), OutputName(s, ch).left(kNameChars));
+        w.Text(kOutputName, ch, OutputName(s, ch).left(kNameChars));
     for (int ch = 1; ch <= kOutputCount; ++ch)
-        w.Int(Key("TRIGGER", ch), OutputTrigger(s, ch));
+        w.Int(kOutputTrigger, ch, OutputTrigger(s, ch));
     for (int ch = 1; ch <= kOutputCount; ++ch)
-        w.Int(Key("TRIGLEVEL", ch), OutputTriggerLevel(s, ch));
+        w.Int(kOutputTrigLevel, ch, OutputTriggerLevel(s, ch));
     for (int ch = 1; ch <= kOutputCount; ++ch)
-        w.Int(Key("DELAY", ch), OutputDelay(s, ch));
+        w.Int(kOutputDelay, ch, CapByte(OutputDelay(s, ch)));
     for (int ch = 1; ch <= kHighPowerCount; ++ch)
-        w.Int(Key("MAX_CURRENT", ch), OutputMaxCurrent(s, ch));
+        w.Int(kOutputMaxCurrent, ch, CapWord(OutputMaxCurrent(s, ch)));
     for (int ch = 1; ch <= kHighPowerCount; ++ch)
-        w.Int(Key("PEAK_TIME", ch), OutputPeakTime(s, ch));
+        w.Int(kOutputPeakTime, ch, CapByte(OutputPeakTime(s, ch)));
     for (int ch = 1; ch <= kHighPowerCount; ++ch)
-        w.Int(Key("LOW_CURRENT", ch), OutputLowCurrent(s, ch));
+        w.Int(kOutputLowCurrent, ch, CapWord(OutputLowCurrent(s, ch)));
     for (int ch = 1; ch <= kHighPowerCount; ++ch)
-        w.Int(Key("LOW_CURRENT_TIME", ch), CapByte(OutputLowCurrentTime(s, ch)));
+        w.Int(kOutputLowCurrentTime, ch, CapByte(OutputLowCurrentTime(s, ch)));
     for (int ch = 1; ch <= kOutputCount; ++ch)
-        w.Int(Key("ON_TIME", ch), OutputOnTime(s, ch));
-    w.Bool(QStringLiteral("PWM_1"), s.pwm().pwm1);
-    w.Bool(QStringLiteral("PWM_2"), s.pwm().pwm2);
+        w.Int(kOutputOnTime, ch, std::clamp<qint64>(OutputOnTime(s, ch), 0, kOnTimeTenths.max));
+    w.Bool(kOutputPwm1, 0, s.pwm().pwm1);
+    w.Bool(kOutputPwm2, 0, s.pwm().pwm2);
 }
 
-void SaveLowBatteryAndStartButton(const ConfigStore& s, IniFile& ini) {
-    Writer low(ini, QStringLiteral("LOW_BATTERY"));
-    low.Text(QStringLiteral("LOW_TRIG"), s.lowBattery().lowThreshold);
-    low.Text(QStringLiteral("UPPER_TRIG"), s.lowBattery().upperThreshold);
-    low.Checks(s.lowBattery().list);
+void SaveLowBatteryAndStartButton(const ConfigStore& s, Writer& w) {
+    using namespace cfg;
+    w.Section(kLowTrig);
+    for (const auto& [stem, text] :
+         {std::pair{kLowTrig, s.lowBattery().lowThreshold}, std::pair{kUpperTrig, s.lowBattery().upperThreshold}}) {
+        QString why;
+        if (!IsThresholdText(text, &why)) w.Fail(stem, 0, why);
+        w.Text(stem, 0, text);
+    }
+    w.Checks(kLowListCount, kLowListSelected, s.lowBattery().list);
 
-    Writer start(ini, QStringLiteral("START BUTTON"));
-    start.Int(QStringLiteral("INPUT_TRIGGER_INDEX"), s.startButton().trigger);
-    start.Checks(s.startButton().list);
+    w.Section(kStartTriggerIndex);
+    w.Index(kStartTriggerIndex, 0, s.startButton().trigger, kTriggerSourceCount);
+    w.Checks(kStartListCount, kStartListSelected, s.startButton().list);
 }
 
-void SaveCanRules(const ConfigStore& s, IniFile& ini) {
-    Writer w(ini, QStringLiteral("CAN_INPUT"));
+void SaveCanRules(const ConfigStore& s, Writer& w) {
+    using namespace cfg;
+    w.Section(kRuleEnabled);
     for (int n = 1; n <= kCanRuleCount; ++n) {
         const CanInputRule rule = CanRuleRecord(s, n - 1);
-        w.Bool(Key("ENABLED", n), rule.enabled != 0);
-        w.Int(Key("CAN_ID_ON", n), rule.onId);
-        w.Int(Key("CAN_ID_OFF", n), rule.offId);
-        w.Int(Key("CAN_OPERATOR_ON", n), rule.onOperator);
-        w.Int(Key("CAN_OPERATOR_OFF", n), rule.offOperator);
-        w.Int(Key("CAN_VALUE_ON", n), rule.onValue);
-        w.Int(Key("CAN_VALUE_OFF", n), rule.offValue);
-        w.Int(Key("CAN_HIGH_BYTE_ON_POS", n), rule.onHighPos);
-        w.Int(Key("CAN_LOW_BYTE_ON_POS", n), rule.onLowPos);
-        w.Int(Key("CAN_HIGH_BYTE_OFF_POS", n), rule.offHighPos);
-        w.Int(Key("CAN_LOW_BYTE_OFF_POS", n), rule.offLowPos);
-        w.Text(Key("CAN_NAME", n), rule.name);
-        w.Bool(Key("ROW_ENABLED", n), rule.rowEnable != 0);
-        w.Int(Key("ROW_INDEX", n), rule.rowByte);
-        w.Int(Key("ROW_VALUE", n), rule.rowValue);
-        w.Int(Key("DATA_TYPE_", n), rule.dataType);
-        w.Text(Key("DIMENSION_NAME", n), rule.dimension);
-        w.Float(Key("MULTIPLICATOR_", n), rule.multiplicator);
-        w.Float(Key("CAL_OFFSET_", n), rule.offset);
+        w.Bool(kRuleEnabled, n, rule.enabled != 0);
+        w.Int(kRuleIdOn, n, rule.onId);
+        w.Int(kRuleIdOff, n, rule.offId);
+        w.Int(kRuleOperatorOn, n, rule.onOperator);
+        w.Int(kRuleOperatorOff, n, rule.offOperator);
+        w.Int(kRuleValueOn, n, rule.onValue);
+        w.Int(kRuleValueOff, n, rule.offValue);
+        w.Int(kRuleHighOnPos, n, rule.onHighPos);
+        w.Int(kRuleLowOnPos, n, rule.onLowPos);
+        w.Int(kRuleHighOffPos, n, rule.offHighPos);
+        w.Int(kRuleLowOffPos, n, rule.offLowPos);
+        w.Text(kRuleName, n, rule.name);
+        w.Bool(kRuleRowEnabled, n, rule.rowEnable != 0);
+        w.Int(kRuleRowIndex, n, rule.rowByte);
+        w.Int(kRuleRowValue, n, rule.rowValue);
+        w.Int(kRuleDataType, n, rule.dataType);
+        w.Text(kRuleDimension, n, rule.dimension);
+        w.Float(kRuleMultiplicator, n, rule.multiplicator);
+        w.Float(kRuleOffset, n, rule.offset);
     }
 
-    Writer e(ini, QStringLiteral("CAN_INPUT_ENABLE"));
-    e.Bool(QStringLiteral("ENABLE"), s.canSettings().enable);
-    e.Int(QStringLiteral("INPUT_PIN"), s.canSettings().inputIndex);
+    w.Section(kCanEnable);
+    w.Bool(kCanEnable, 0, s.canSettings().enable);
+    w.Index(kCanInputPin, 0, s.canSettings().inputIndex, kCanInputPins);
 }
 
-void SaveVirtualInputsAndFlash(const ConfigStore& s, IniFile& ini) {
-    Writer v(ini, QStringLiteral("VIRTUAL_INPUT"));
+void SaveVirtualInputsAndFlash(const ConfigStore& s, Writer& w) {
+    using namespace cfg;
+    w.Section(kVirtualName);
     for (int n = 1; n <= kVirtualInputCount; ++n) {
         const VirtualInputDef def = VirtualInputRecord(s, n - 1);
         for (int i = 0; i < 3; ++i)
-            v.Int(QStringLiteral("IN_DELAY_%1_%2").arg(i + 1).arg(n), def.delay[i]);
+            w.Int(Nth(kVirtualDelay1, i), n, def.delay[i]);
         for (int i = 0; i < 3; ++i)
-            v.Int(QStringLiteral("CHANNEL_%1_Index%2").arg(i + 1).arg(n), def.term[i]);
+            w.Int(Nth(kVirtualTerm1, i), n, def.term[i]);
         for (int i = 0; i < 2; ++i)
-            v.Int(QStringLiteral("OPERATOR_%1_Index%2").arg(i + 1).arg(n), def.op[i]);
-        v.Int(Key("MASK_NOT", n), def.invertMask);
-        v.Text(Key("VIRTUAL_NAME", n), def.name);
+            w.Int(Nth(kVirtualOperator1, i), n, def.op[i]);
+        w.Int(kVirtualMask, n, def.invertMask);
+        w.Text(kVirtualName, n, def.name);
     }
 
-    Writer f(ini, QStringLiteral("FLASH"));
+    w.Section(kFlashName);
     for (int n = 1; n <= kFlashCount; ++n) {
         const FlashDef def = FlashRecord(s, n - 1);
-        f.Bool(Key("ENABLED", n), def.enabled != 0);
-        f.Bool(Key("CONTINUES", n), def.continuous != 0);
-        f.Int(Key("INPUT_TRIGGER", n), def.trigger);
+        w.Bool(kFlashEnabled, n, def.enabled != 0);
+        w.Bool(kFlashContinues, n, def.continuous != 0);
+        w.Int(kFlashTrigger, n, def.trigger);
         for (int slot = 0; slot < kFlashOutputSlots; ++slot)
-            f.Int(FlashSlotKey(n, slot), def.outputs[slot]);
-        f.Int(Key("FLASH_TIME", n), def.flashTime);
-        f.Int(Key("DURATION", n), def.duration);
-        f.Text(Key("FLASH_NAME", n), def.name);
+            w.Int(FlashSlots(n), slot, def.outputs[slot]);
+        w.Int(kFlashTime, n, def.flashTime);
+        w.Int(kFlashDuration, n, def.duration);
+        w.Text(kFlashName, n, def.name);
     }
 }
 
 // Stops at the first export text that is not a number, with its message.
-bool SaveExports(const ConfigStore& s, IniFile& ini, QString* error) {
-    const auto fail = [error](const QString& text) {
-        if (error) *error = NotAnIntegerMessage(text);
-        return false;
-    };
+void SaveExports(const ConfigStore& s, Writer& w) {
+    using namespace cfg;
     for (int e = 1; e <= 4; ++e) {
         const CanExportControls c = s.canExport(e);
-        Writer w(ini, ExportSection(e));
-        w.Bool(QStringLiteral("ENABLED"), c.enable);
+        w.Section(ExportStem(e, kExport1Enabled, kExport2Enabled));
+        w.Bool(ExportStem(e, kExport1Enabled, kExport2Enabled), 0, c.enable);
         const std::optional<long long> id = ParseHexId(c.id);
-        if (!id) return fail(QStringLiteral("0x") + c.id);
+        if (!id) return w.Fail(NotAnIntegerMessage(QStringLiteral("0x") + c.id));
         // Read as a 32-bit integer, as the upload does: eight F digits are -1.
-        w.Int(ExportIdKey(e), static_cast<std::int32_t>(static_cast<std::uint32_t>(*id)));
+        w.Int(ExportStem(e, kExport1Id, kExport2Id), 0, static_cast<std::int32_t>(static_cast<std::uint32_t>(*id)),
+              kId16);
         if (e == 1) {
             const std::optional<long long> rows = ParseDecimal(c.rowCount);
-            if (!rows) return fail(c.rowCount);
-            w.Int(QStringLiteral("ROW_COUNT"), *rows);
+            if (!rows) return w.Fail(NotAnIntegerMessage(c.rowCount));
+            w.Int(kExport1RowCount, 0, *rows, kByte);
         }
         const std::optional<long long> refresh = ParseDecimal(c.refresh);
-        if (!refresh) return fail(c.refresh);
-        w.Int(ExportRefreshKey(e), *refresh);
+        if (!refresh) return w.Fail(NotAnIntegerMessage(c.refresh));
+        w.Int(ExportStem(e, kExport1Refresh, kExport2Refresh), 0, *refresh, kWord);
         for (int i = 0; i < ExportBoxCount(e); ++i) {
             const std::size_t at = static_cast<std::size_t>(i);
-            w.Int(Key("CHANNEL_INDEX_", ExportFirstKey(e) + i),
-                  at < c.boxes.size() ? c.boxes[at] : kNoSelection);
+            w.Index(ExportStem(e, kExport1Box, kExport2Box), ExportFirstKey(e) + i,
+                    at < c.boxes.size() ? c.boxes[at] : kNoSelection, ExportEntries(e));
         }
     }
-    return true;
 }
 
 } // namespace
@@ -415,16 +710,7 @@ QString ForceCfgExtension(const QString& path) {
 }
 
 std::optional<double> ParseCfgFloat(const QString& text) {
-    QByteArray s = text.trimmed().toLatin1();
-    s.replace(',', '.'); // files written under a decimal-comma locale
-    const char* begin = s.constData();
-    const char* end = begin + s.size();
-    if (begin != end && *begin == '+') ++begin;
-    if (begin == end || *begin == '+') return std::nullopt;
-    double value = 0.0;
-    const auto [stop, ec] = std::from_chars(begin, end, value);
-    if (ec != std::errc() || stop != end || !std::isfinite(value)) return std::nullopt;
-    return value;
+    return number::ParseDecimal(text, -DBL_MAX, DBL_MAX, nullptr, {.comma = true, .exponent = true});
 }
 
 QString CfgFloatText(float value) {
@@ -444,28 +730,76 @@ QString CfgFloatText(float value) {
     return best;
 }
 
-void LoadConfigFile(ConfigStore& store, const QString& path) {
-    IniFile ini;
-    // A file that cannot be read loads as an empty one: defaults throughout.
-    ini.Load(ForceCfgExtension(path));
-    LoadInputs(store, ini);
-    LoadOutputs(store, ini);
-    LoadLowBatteryAndStartButton(store, ini);
-    LoadCanRules(store, ini);
-    LoadVirtualInputsAndFlash(store, ini);
-    LoadExports(store, ini);
+ConfigFileReport ParseConfigText(ConfigStore& into, QByteArrayView bytes, const QString& displayName) {
+    if (bytes.size() > kMaxConfigFileBytes)
+        return Refused(displayName + QStringLiteral(": too large (a configuration file has at most %1 bytes)")
+                                         .arg(kMaxConfigFileBytes));
+    const CfgText text(bytes);
+    if (!text.fault().isEmpty()) {
+        const QString where = text.faultLine() ? QStringLiteral(":%1").arg(text.faultLine()) : QString();
+        return Refused(displayName + where + QStringLiteral(": ") + text.fault());
+    }
+
+    ConfigStore scratch;
+    Reader reader(text);
+    LoadInputs(scratch, reader);
+    LoadOutputs(scratch, reader);
+    LoadLowBatteryAndStartButton(scratch, reader);
+    LoadCanRules(scratch, reader);
+    LoadVirtualInputsAndFlash(scratch, reader);
+    LoadExports(scratch, reader);
+    if (!reader.anyFound())
+        return Refused(displayName + QStringLiteral(": not a configuration file (no known section and key)"));
+    if (reader.errorLine() != 0)
+        return Refused(QStringLiteral("%1:%2: %3").arg(displayName).arg(reader.errorLine()).arg(reader.error()));
+
+    CopyBlocks(scratch, into);
+    ConfigFileReport report;
+    report.ok = true;
+    report.exitCode = 0;
+    report.missingKeys = reader.missingKeys();
+    return report;
+}
+
+ConfigFileReport ReadConfigFile(ConfigStore& into, const QString& path) {
+    const QString shown = QDir::toNativeSeparators(path);
+    QByteArray bytes;
+    QString problem;
+    if (!ReadWhole(path, &bytes, &problem)) return Refused(shown + QStringLiteral(": ") + problem);
+    return ParseConfigText(into, bytes, shown);
+}
+
+bool LoadConfigFile(ConfigStore& store, const QString& path) {
+    return ReadConfigFile(store, ForceCfgExtension(path)).ok;
+}
+
+bool SaveConfigText(const ConfigStore& store, QByteArray* bytes, QString* error) {
+    Writer w;
+    SaveInputs(store, w);
+    SaveOutputs(store, w);
+    SaveLowBatteryAndStartButton(store, w);
+    SaveCanRules(store, w);
+    SaveVirtualInputsAndFlash(store, w);
+    SaveExports(store, w);
+    if (!w.error().isEmpty()) {
+        if (error) *error = w.error();
+        return false;
+    }
+    // Every character was checked above to have its byte.
+    const QString& text = w.text();
+    QByteArray encoded(text.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i)
+        encoded[i] = static_cast<char>(CodePageByte(text[i]).value_or('?'));
+    *bytes = std::move(encoded);
+    return true;
 }
 
 bool SaveConfigFile(const ConfigStore& store, const QString& path, QString* error) {
-    IniFile ini;
-    SaveInputs(store, ini);
-    SaveOutputs(store, ini);
-    SaveLowBatteryAndStartButton(store, ini);
-    SaveCanRules(store, ini);
-    SaveVirtualInputsAndFlash(store, ini);
-    if (!SaveExports(store, ini, error)) return false;
+    QByteArray bytes;
+    if (!SaveConfigText(store, &bytes, error)) return false;
     const QString target = ForceCfgExtension(path);
-    if (!ini.Save(target)) {
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         if (error) *error = QStringLiteral("Unable to create file: '%1'").arg(target);
         return false;
     }

@@ -15,21 +15,19 @@ using namespace vm;
 
 namespace {
 
-// Loads the text as a .cfg file into a store that starts from values no
+// Parses the text as a .cfg file into a store that starts from values no
 // file default matches, so every default is seen to be written.
 class LoadedFile {
 public:
     explicit LoadedFile(const QByteArray& text) {
-        WriteBytes(dir_.filePath("unit.cfg"), text);
         for (int ch = 1; ch <= kOutputCount; ++ch)
             SetOutputName(store, ch, "old");
         store.setBoxName("Unit name");
-        LoadConfigFile(store, dir_.filePath("unit.cfg"));
+        report = ParseConfigText(store, text, "unit.cfg");
+        EXPECT_TRUE(report.ok) << report.error.toStdString();
     }
     ConfigStore store;
-
-private:
-    QTemporaryDir dir_;
+    ConfigFileReport report;
 };
 
 } // namespace
@@ -64,9 +62,16 @@ TEST(ConfigFileLoad, OnlyTrigger3GivesDefaultsEverywhereElse) {
     EXPECT_EQ(s.canExport(4).boxes, std::vector<int>(64, 0));
     EXPECT_EQ(s.boxName(), "Unit name"); // the Open command clears it, not the load
 
+    // Each key the file lacks is reported once; numbered runs as one entry.
+    EXPECT_TRUE(f.report.missingKeys.contains("[OUTPUT] TRIGGER1 to TRIGGER2"));
+    EXPECT_TRUE(f.report.missingKeys.contains("[OUTPUT] TRIGGER4 to TRIGGER34"));
+    EXPECT_TRUE(f.report.missingKeys.contains("[START BUTTON] INPUT_TRIGGER_INDEX"));
+    EXPECT_FALSE(f.report.missingKeys.join('\n').contains("TRIGGER3\n"));
+
+    // A missing file is no configuration: the store keeps what it had.
     ConfigStore missing;
-    LoadConfigFile(missing, "/nonexistent/unit.cfg");
-    EXPECT_EQ(missing.output(18).maxCurrent, "10.0");
+    EXPECT_FALSE(LoadConfigFile(missing, "/nonexistent/unit.cfg"));
+    EXPECT_EQ(missing.output(18), ConfigStore{}.output(18));
 }
 
 TEST(ConfigFileLoad, NamesAreCutTo15Characters) {
@@ -92,7 +97,7 @@ TEST(ConfigFileLoad, ListCountReadsAtMost34CheckStates) {
     const struct {
         const char* count;
         int checked;
-    } cases[] = {{"40", 34}, {"3", 3}, {"0", 0}, {"-5", 0}, {"x", 0}};
+    } cases[] = {{"40", 34}, {"3", 3}, {"0", 0}};
     for (const auto& c : cases) {
         const QByteArray head = QByteArray("OUTPUT_LIST_COUNT=") + c.count + "\n";
         const LoadedFile f("[LOW_BATTERY]\n" + head + all40 + "[START BUTTON]\n" + head + all40);
@@ -101,6 +106,11 @@ TEST(ConfigFileLoad, ListCountReadsAtMost34CheckStates) {
             for (int i = 0; i < 34; ++i)
                 EXPECT_EQ((*list)[i].checked, i < c.checked) << c.count << " entry " << i;
         }
+    }
+    // A count is no count when it is negative or no number.
+    for (const char* count : {"-5", "x"}) {
+        ConfigStore s;
+        EXPECT_FALSE(ParseConfigText(s, QByteArray("[LOW_BATTERY]\nOUTPUT_LIST_COUNT=") + count, "unit.cfg").ok);
     }
 }
 
@@ -136,47 +146,46 @@ TEST(ConfigFileLoad, SectionAndKeyNamesIgnoreCase) {
     EXPECT_EQ(f.store.canExport(1).refresh, "250");
 }
 
-TEST(ConfigFileLoad, ValuesThatAreNoNumbersGiveTheDefaults) {
-    const LoadedFile f("[INPUT]\nPWM_ENABLE=yes\nMODE1=7\n[OUTPUT]\nMAX_CURRENT1=abc\nPEAK_TIME2=\n"
-                       "TRIGLEVEL1=16\nTRIGLEVEL2=272\nTRIGGER4=449\nON_TIME1=55\nPWM_1=2\nPWM_2=-1\n"
-                       "[CAN_INPUT]\nENABLED1=2\nENABLED2=x\nCAN_HIGH_BYTE_ON_POS1=1.5\n"
-                       "CAN_LOW_BYTE_ON_POS1=258\nMULTIPLICATOR_1=1.5.3\nMULTIPLICATOR_2=nan\n"
-                       "MULTIPLICATOR_3=1e39\n[CAN_INPUT_ENABLE]\nINPUT_PIN=11\n"
-                       "[CAN_EXPORT_1]\nROW_COUNT=zz\nCHANNEL_INDEX_1=19\nCHANNEL_INDEX_2=18\n");
+// Values that are no numbers or beyond their field refuse the whole file
+// (config_file_refusal_test.cpp); numbers within their field map as before.
+TEST(ConfigFileLoad, NumbersWithinTheirFieldMapToTheBoxes) {
+    const LoadedFile f("[INPUT]\nMODE1=255\nMODE2=1\n[OUTPUT]\nTRIGLEVEL1=16\nTRIGLEVEL2=255\nTRIGGER4=48\n"
+                       "ON_TIME1=55\nON_TIME2=259\nPWM_1=2\nPWM_2=-1\nMAX_CURRENT1= 0x1F4 \n"
+                       "[CAN_INPUT]\nENABLED1=2\nENABLED2=0\nCAN_LOW_BYTE_ON_POS1=255\nCAN_ID_OFF1=-2147483648\n"
+                       "[CAN_INPUT_ENABLE]\nINPUT_PIN=-1\n"
+                       "[CAN_EXPORT_1]\nROW_COUNT=255\nCHANNEL_INDEX_1=-1\nCHANNEL_INDEX_2=18\n");
     const ConfigStore& s = f.store;
-    EXPECT_FALSE(s.pwm().inputPwm);
+    EXPECT_EQ(s.input(1).mode, kNoSelection); // the mode is saved as a byte
+    EXPECT_EQ(s.input(2).mode, 1);
     EXPECT_TRUE(s.pwm().pwm1);
     EXPECT_TRUE(s.pwm().pwm2);
-    EXPECT_EQ(s.input(1).mode, kNoSelection); // the box has two entries
-    EXPECT_EQ(s.output(1).maxCurrent, "10.0");
-    EXPECT_EQ(s.output(2).peakTime, "10.0");
     EXPECT_EQ(s.output(1).level, 1);
     EXPECT_EQ(s.output(2).level, 0); // only 16 is OPEN
-    EXPECT_EQ(s.output(4).trigger, 0);
+    EXPECT_EQ(s.output(4).trigger, 0); // a code of no source: DISABLED
     EXPECT_EQ(s.output(1).onTime, "5.5");
+    EXPECT_EQ(s.output(2).onTime, "25.9"); // as far as the ON timer edit goes
+    EXPECT_EQ(s.output(1).maxCurrent, "50.0");
     const CanInputRule r1 = CanRuleRecord(s, 0);
     EXPECT_EQ(r1.enabled, 1);
     EXPECT_EQ(CanRuleRecord(s, 1).enabled, 0);
-    EXPECT_EQ(r1.onHighPos, 255);
-    EXPECT_EQ(r1.onLowPos, 2); // low byte
-    EXPECT_EQ(r1.multiplicator, 1.0f);
-    EXPECT_EQ(CanRuleRecord(s, 1).multiplicator, 1.0f);
-    EXPECT_EQ(CanRuleRecord(s, 2).multiplicator, 1.0f);
+    EXPECT_EQ(r1.onLowPos, 255);
+    EXPECT_EQ(r1.offId, INT32_MIN);
     EXPECT_EQ(s.canSettings().inputIndex, kNoSelection);
-    EXPECT_EQ(s.canExport(1).rowCount, "12");
+    EXPECT_EQ(s.canExport(1).rowCount, "255");
     EXPECT_EQ(s.canExport(1).boxes[0], kNoSelection);
     EXPECT_EQ(s.canExport(1).boxes[1], 18);
 }
 
 TEST(ConfigFileLoad, FloatsReadWithPointOrCommaAndOffsetsKeepTheLowByte) {
+    // Offsets beyond a signed byte refuse the file (config_file_refusal_test.cpp).
     const LoadedFile f("[CAN_INPUT]\nMULTIPLICATOR_1=2,5\nMULTIPLICATOR_2=0.25\nMULTIPLICATOR_3=-1E-3\n"
-                       "MULTIPLICATOR_4=+7\nCAL_OFFSET_1=-3,9\nCAL_OFFSET_2=300\nCAL_OFFSET_3=-129\n"
-                       "CAL_OFFSET_4=127.99\nCAL_OFFSET_5=1e300\nCAL_OFFSET_6=oops\n");
+                       "MULTIPLICATOR_4=+7\nCAL_OFFSET_1=-3,9\nCAL_OFFSET_2=-128.9\nCAL_OFFSET_3=127.99\n"
+                       "CAL_OFFSET_4=0\n");
     const float multiplicators[] = {2.5f, 0.25f, -1e-3f, 7.0f};
-    const int offsets[] = {-3, 44, 127, 127, 0, 0};
+    const int offsets[] = {-3, -128, 127, 0};
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(CanRuleRecord(f.store, i).multiplicator, multiplicators[i]) << i;
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < 3; ++i)
         EXPECT_EQ(CanRuleRecord(f.store, i).offset, offsets[i]) << i;
 }
 
