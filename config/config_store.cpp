@@ -35,8 +35,6 @@ std::vector<CheckListEntry> OutputList(const std::array<OutputControls, kOutputC
 ConfigStore::ConfigStore(QObject* parent) : QObject(parent) { Reset(); }
 
 void ConfigStore::Reset() {
-    for (int i = 0; i < kInputCount; ++i)
-        inputs_[i] = {QStringLiteral("CH %1").arg(i + 1), kNoSelection};
     outputs_.fill(OutputControls{});
     pwm_ = {};
     lowBattery_ = {};
@@ -45,19 +43,38 @@ void ConfigStore::Reset() {
     startButton_.list = OutputList(outputs_);
     canSettings_ = {};
     boxName_.clear();
-    records_.fill(0);
-    for (int i = 0; i < kCanRuleCount; ++i) {
-        canInputNames_[i] = QStringLiteral("CAN %1").arg(i + 1);
-        CanInputRule rule;
-        rule.name = canInputNames_[i];
-        EncodeCanRule(rule, canRule(i));
-    }
-    for (int i = 0; i < kVirtualInputCount; ++i) {
-        virtualNames_[i] = QStringLiteral("Virtual %1").arg(i + 1);
-        VirtualInputDef def;
-        def.name = virtualNames_[i];
-        EncodeVirtualInput(def, virtualInput(i));
-    }
+    // Every parse of a file starts from a fresh store: the start values are
+    // made once.
+    struct Start {
+        std::array<QString, kInputCount> inputNames;
+        std::array<QString, kCanRuleCount> canNames;
+        std::array<QString, kVirtualInputCount> virtualNames;
+        std::array<std::uint8_t, kRecordTableBytes> records{};
+    };
+    static const Start start = [] {
+        Start st;
+        for (int i = 0; i < kInputCount; ++i)
+            st.inputNames[i] = QStringLiteral("CH %1").arg(i + 1);
+        for (int i = 0; i < kCanRuleCount; ++i) {
+            st.canNames[i] = QStringLiteral("CAN %1").arg(i + 1);
+            CanInputRule rule;
+            rule.name = st.canNames[i];
+            EncodeCanRule(rule, std::span(st.records).subspan(kCanRuleTable + i * kCanRuleBytes, kCanRuleBytes));
+        }
+        for (int i = 0; i < kVirtualInputCount; ++i) {
+            st.virtualNames[i] = QStringLiteral("Virtual %1").arg(i + 1);
+            VirtualInputDef def;
+            def.name = st.virtualNames[i];
+            EncodeVirtualInput(
+                def, std::span(st.records).subspan(kVirtualTable + i * kVirtualInputBytes, kVirtualInputBytes));
+        }
+        return st;
+    }();
+    for (int i = 0; i < kInputCount; ++i)
+        inputs_[i] = {start.inputNames[i], kNoSelection};
+    records_ = start.records;
+    canInputNames_ = start.canNames;
+    virtualNames_ = start.virtualNames;
     for (int e = 0; e < 4; ++e) {
         exports_[e] = CanExportControls{};
         exports_[e].boxes.assign(e == 0 ? kExport1Boxes : kExportBitBoxes[e - 1], kNoSelection);

@@ -3,6 +3,7 @@
 #include "config/encodings.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <vector>
@@ -139,7 +140,8 @@ CanInputRule CanRuleRecord(const ConfigStore& store, int index) {
 void SetCanRuleRecord(ConfigStore& store, int index, const CanInputRule& rule) {
     const auto record = store.canRule(index);
     if (record.empty()) return;
-    std::vector<std::uint8_t> bytes(record.begin(), record.end());
+    std::array<std::uint8_t, kCanRuleBytes> bytes;
+    std::copy(record.begin(), record.end(), bytes.begin());
     EncodeCanRule(rule, bytes);
     if (std::equal(bytes.begin(), bytes.end(), record.begin())) return;
     std::copy(bytes.begin(), bytes.end(), record.begin());
@@ -153,7 +155,8 @@ VirtualInputDef VirtualInputRecord(const ConfigStore& store, int index) {
 void SetVirtualInputRecord(ConfigStore& store, int index, const VirtualInputDef& def) {
     const auto record = store.virtualInput(index);
     if (record.empty()) return;
-    std::vector<std::uint8_t> bytes(record.begin(), record.end());
+    std::array<std::uint8_t, kVirtualInputBytes> bytes;
+    std::copy(record.begin(), record.end(), bytes.begin());
     EncodeVirtualInput(def, bytes);
     if (std::equal(bytes.begin(), bytes.end(), record.begin())) return;
     std::copy(bytes.begin(), bytes.end(), record.begin());
@@ -165,7 +168,8 @@ FlashDef FlashRecord(const ConfigStore& store, int index) { return DecodeFlash(s
 void SetFlashRecord(ConfigStore& store, int index, const FlashDef& def) {
     const auto record = store.flash(index);
     if (record.empty()) return;
-    std::vector<std::uint8_t> bytes(record.begin(), record.end());
+    std::array<std::uint8_t, kFlashBytes> bytes;
+    std::copy(record.begin(), record.end(), bytes.begin());
     EncodeFlash(def, bytes);
     if (std::equal(bytes.begin(), bytes.end(), record.begin())) return;
     std::copy(bytes.begin(), bytes.end(), record.begin());
