@@ -93,11 +93,21 @@ bool StrictReentry() {
     return strict == 1;
 }
 
+// Marks the assembler busy while a callback holds its bytes.
+struct HandOut {
+    bool& flag;
+    explicit HandOut(bool& f) : flag(f) { flag = true; }
+    ~HandOut() { flag = false; }
+    HandOut(const HandOut&) = delete;
+    HandOut& operator=(const HandOut&) = delete;
+};
+
 } // namespace
 
 void FrameAssembler::SetStrictReentry(bool strict) { gStrictReentry.store(strict ? 1 : 0); }
 
-FrameAssembler::FrameAssembler(Receiver receiver) : receiver_(std::move(receiver)) {}
+FrameAssembler::FrameAssembler(Receiver receiver, RejectHandler onReject)
+    : receiver_(std::move(receiver)), onReject_(std::move(onReject)) {}
 
 void FrameAssembler::PutByte(std::uint8_t byte) { PutBytes(&byte, 1); }
 
@@ -109,9 +119,17 @@ void FrameAssembler::PutBytes(const std::uint8_t* data, int count) {
     feed(data, count);
     while (!deferred_.empty()) {
         const std::vector<std::uint8_t> bytes = std::move(deferred_);
+        const bool cut = deferredCut_;
         deferred_.clear();
+        deferredCut_ = false;
         feed(bytes.data(), static_cast<int>(bytes.size()));
+        if (cut) Resync();
     }
+}
+
+void FrameAssembler::Resync() {
+    count_ = 0;
+    discarding_ = true;
 }
 
 void FrameAssembler::defer(const std::uint8_t* data, int count) {
@@ -120,8 +138,11 @@ void FrameAssembler::defer(const std::uint8_t* data, int count) {
         std::fprintf(stderr, "FrameAssembler: bytes arrived while a packet was being handed out\n");
         std::abort();
     }
+    if (count <= 0) return;
     const std::size_t room = kMaxDeferredBytes - std::min(kMaxDeferredBytes, deferred_.size());
-    deferred_.insert(deferred_.end(), data, data + std::min(room, static_cast<std::size_t>(count)));
+    const std::size_t keep = std::min(room, static_cast<std::size_t>(count));
+    deferred_.insert(deferred_.end(), data, data + keep);
+    if (keep < static_cast<std::size_t>(count)) deferredCut_ = true;
 }
 
 void FrameAssembler::feed(const std::uint8_t* data, int count) {
@@ -129,19 +150,33 @@ void FrameAssembler::feed(const std::uint8_t* data, int count) {
 }
 
 void FrameAssembler::take(std::uint8_t byte) {
-    if (byte != SLIP_END) {
-        if (count_ < kMaxPacketBytes) {
-            buffer_[static_cast<std::size_t>(count_++)] = byte;
-        } else {
-            // Over-long frame: discard it, and this byte with it.
-            buffer_.fill(0);
+    if (byte == SLIP_END) {
+        if (discarding_) {
+            discarding_ = false; // this END closes the dropped frame
             count_ = 0;
+            return;
         }
+        if (count_ == 0) return; // leading or back-to-back END
+        finishFrame();
+        count_ = 0;
         return;
     }
-    if (count_ == 0) return; // leading or back-to-back END
-    finishFrame();
+    if (discarding_) return;
+    if (count_ < kMaxPacketBytes) {
+        buffer_[static_cast<std::size_t>(count_++)] = byte;
+        return;
+    }
+    // Over-long: the rest of it is no frame of its own either.
+    reject(RejectReason::TooLong, count_);
     count_ = 0;
+    discarding_ = true;
+}
+
+void FrameAssembler::reject(RejectReason reason, int count) {
+    ++rejected_;
+    if (!onReject_) return;
+    HandOut handOut(handingOut_);
+    onReject_(reason, buffer_.data(), count);
 }
 
 void FrameAssembler::finishFrame() {
@@ -149,26 +184,19 @@ void FrameAssembler::finishFrame() {
     for (int in = 0; in < count_; ++in) {
         std::uint8_t b = buffer_[static_cast<std::size_t>(in)];
         if (b == SLIP_ESC) {
-            if (in + 1 >= count_) { ++rejected_; return; }
-            const std::uint8_t next = buffer_[static_cast<std::size_t>(++in)];
+            const std::uint8_t next = in + 1 < count_ ? buffer_[static_cast<std::size_t>(++in)] : 0;
             if (next == SLIP_ESC_END) b = SLIP_END;
             else if (next == SLIP_ESC_ESC) b = SLIP_ESC;
-            else { ++rejected_; return; } // undefined escape: drop the frame
+            else return reject(RejectReason::BadEscape, count_); // undefined or cut-off escape
         }
         packet_.bytes[static_cast<std::size_t>(out++)] = b;
     }
     // Never hand on a packet whose declared length did not arrive.
-    if (out < kMinPacketLength || packet_.bytes[1] < kMinPacketLength || packet_.bytes[1] > out) {
-        ++rejected_;
-        return;
-    }
+    if (out < kMinPacketLength || packet_.bytes[1] < kMinPacketLength || packet_.bytes[1] > out)
+        return reject(RejectReason::TooShort, count_);
     packet_.size = out;
     if (!receiver_) return;
-    struct HandOut {
-        bool& flag;
-        explicit HandOut(bool& f) : flag(f) { flag = true; }
-        ~HandOut() { flag = false; }
-    } handOut(handingOut_);
+    HandOut handOut(handingOut_);
     receiver_(packet_);
 }
 

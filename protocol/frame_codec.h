@@ -29,13 +29,24 @@ int SlipEncode(const std::uint8_t* packet, int frameLength, std::uint8_t* out, i
 void SendCommand(FrameSink& sink, const std::uint8_t* packet, std::uint8_t frameLength);
 void SendCommand(FrameSink& sink, const LinkPacket& packet);
 
+// Why the assembler dropped a frame.
+enum class RejectReason : std::uint8_t {
+    BadEscape, // an escape byte followed by anything but ESC_END or ESC_ESC
+    TooShort,  // fewer than 4 bytes, or fewer than its length byte declares (or a length byte below 4)
+    TooLong,   // more than 200 encoded bytes
+};
+
 // Turns received bytes back into packets. A frame longer than 200 encoded bytes
-// is dropped; so is a frame with a bad escape or an impossible length byte, so
-// receivers only ever see packets whose declared length arrived.
+// is dropped whole: nothing is collected until the next END. So is a frame with
+// a bad escape or an impossible length byte, so receivers only ever see packets
+// whose declared length arrived.
 class FrameAssembler {
 public:
     using Receiver = std::function<void(const LinkPacket&)>;
-    explicit FrameAssembler(Receiver receiver);
+    // Told of each dropped frame: the encoded bytes held for it (without END),
+    // for a too-long frame the first 200.
+    using RejectHandler = std::function<void(RejectReason reason, const std::uint8_t* bytes, int count)>;
+    explicit FrameAssembler(Receiver receiver, RejectHandler onReject = {});
 
     // Bytes that arrive while a packet is being handed out (a nested event loop
     // in the receiver) are kept and taken after it returns, in order. That is a
@@ -43,8 +54,14 @@ public:
     // (the tests run so) or after SetStrictReentry(true).
     void PutByte(std::uint8_t byte);
     void PutBytes(const std::uint8_t* data, int count);
+    // Bytes were lost before the next ones (the link dropped them): the frame
+    // in progress is broken. Forget it and collect again after the next END.
+    void Resync();
+    void SetRejectHandler(RejectHandler onReject) { onReject_ = std::move(onReject); }
     int count() const { return count_; }
-    // Frames dropped for a bad escape or length since creation.
+    // Waiting for an END before collecting again.
+    bool discarding() const { return discarding_; }
+    // Frames dropped for a bad escape or length since creation (not those cut by Resync).
     int rejected() const { return rejected_; }
     int reentries() const { return reentries_; }
     static void SetStrictReentry(bool strict);
@@ -57,13 +74,17 @@ private:
     void take(std::uint8_t byte);
     void defer(const std::uint8_t* data, int count);
     void finishFrame();
+    void reject(RejectReason reason, int count);
 
     Receiver receiver_;
+    RejectHandler onReject_;
     bool handingOut_ = false;
     int reentries_ = 0;
     std::vector<std::uint8_t> deferred_;
+    bool deferredCut_ = false; // deferred_ was full: bytes after it were lost
     std::array<std::uint8_t, kMaxPacketBytes> buffer_{};
     int count_ = 0;
+    bool discarding_ = false;
     int rejected_ = 0;
     LinkPacket packet_;
 };

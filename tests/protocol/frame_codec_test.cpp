@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 using namespace vm;
@@ -123,27 +124,76 @@ TEST(FrameAssembler, ExactlyTwoHundredBytesStillFormAFrame) {
     EXPECT_EQ(r.packets[0], packet);
 }
 
-TEST(FrameAssembler, RejectsMalformedFramesBeforeReadingThem) {
+Bytes cat(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+TEST(FrameAssembler, DropsBadFramesWholeAndSaysWhy) {
+    // A packet that would pass if it were read from the tail of a longer frame.
+    const Bytes tail = sealed({0, 0, 1, 77});
     struct Case {
         const char* what;
-        Bytes frame;
+        Bytes stream;
+        RejectReason reason;
+        int count; // bytes shown to the reject handler
     };
     const Case cases[] = {
-        {"three bytes", {0xC0, 7, 3, 1, 0xC0}},
-        {"length byte below 4", {0xC0, 0, 3, 1, 6, 0xC0}},
-        {"length beyond what arrived", {0xC0, 0, 9, 1, 6, 0xC0}},
-        {"escape of a plain byte", {0xC0, 0, 5, 1, 6, 0xDB, 0x41, 0xC0}},
-        {"escape at the end", {0xC0, 0, 5, 1, 6, 0xDB, 0xC0}},
-        {"single byte", {0xC0, 5, 0xC0}},
+        {"three bytes", {0xC0, 7, 3, 1, 0xC0}, RejectReason::TooShort, 3},
+        {"length byte below 4", {0xC0, 0, 3, 1, 6, 0xC0}, RejectReason::TooShort, 4},
+        {"length beyond what arrived", {0xC0, 0, 9, 1, 6, 0xC0}, RejectReason::TooShort, 4},
+        {"single byte", {0xC0, 5, 0xC0}, RejectReason::TooShort, 1},
+        {"escape of a plain byte", {0xC0, 0, 5, 1, 6, 0xDB, 0x41, 0xC0}, RejectReason::BadEscape, 6},
+        {"escape at the end", {0xC0, 0, 5, 1, 6, 0xDB, 0xC0}, RejectReason::BadEscape, 5},
+        {"201 bytes", cat({{0xC0}, Bytes(201, 0x11), {0xC0}}), RejectReason::TooLong, 200},
+        {"over-long frame with a packet in its tail", cat({{0xC0}, Bytes(201, 0x11), tail, {0xC0}}),
+         RejectReason::TooLong, 200},
+        {"over-long frame of escapes", cat({{0xC0}, Bytes(300, 0xDB), {0xC0}}), RejectReason::TooLong, 200},
     };
     for (const Case& c : cases) {
+        std::vector<std::pair<RejectReason, int>> rejects;
         Received r;
-        r.feed(c.frame);
+        r.assembler.SetRejectHandler([&](RejectReason why, const std::uint8_t* bytes, int n) {
+            rejects.emplace_back(why, n);
+            EXPECT_TRUE(std::equal(bytes, bytes + n, c.stream.begin() + 1)) << c.what;
+        });
+        r.feed(c.stream);
         EXPECT_TRUE(r.packets.empty()) << c.what;
         EXPECT_EQ(r.assembler.rejected(), 1) << c.what;
+        EXPECT_EQ(rejects, (std::vector<std::pair<RejectReason, int>>{{c.reason, c.count}})) << c.what;
         // The assembler is ready for the next frame.
         r.feed(frameOf(sealed({0, 0, 1, 6})));
         EXPECT_EQ(r.packets.size(), 1u) << c.what;
+    }
+}
+
+TEST(FrameAssembler, AfterLostBytesWaitsForTheNextFrameStart) {
+    const Bytes first = frameOf(sealed({0, 0, 1, 10, 1, 2, 3}));
+    // What follows the gap reads as a packet on its own: it must not be taken.
+    const Bytes afterGap = cat({sealed({0, 0, 1, 11}), {0xC0}});
+    const Bytes next = frameOf(sealed({0, 0, 1, 12}));
+    struct Case {
+        const char* what;
+        std::size_t cutAt; // bytes of the first frame that arrived before the gap
+    };
+    const Case cases[] = {
+        {"gap inside a frame", 4},
+        {"gap right after a frame start", 1},
+        {"gap between frames", first.size()},
+    };
+    for (const Case& c : cases) {
+        Received r;
+        r.feed(Bytes(first.begin(), first.begin() + static_cast<long>(c.cutAt)));
+        r.assembler.Resync();
+        EXPECT_TRUE(r.assembler.discarding()) << c.what;
+        r.feed(afterGap);
+        r.feed(next);
+        std::vector<int> commands;
+        for (const Bytes& p : r.packets) commands.push_back(p[3]);
+        const std::vector<int> expect = c.cutAt == first.size() ? std::vector<int>{10, 12} : std::vector<int>{12};
+        EXPECT_EQ(commands, expect) << c.what;
+        EXPECT_EQ(r.assembler.rejected(), 0) << c.what;
     }
 }
 
