@@ -27,7 +27,6 @@ public:
     QString lastError() const { return lastError_; }
 
 Q_SIGNALS:
-    void received(const QByteArray& bytes);
     void lost();
     void reopened();
 

@@ -4,6 +4,7 @@ namespace vm {
 
 SerialLinkPort::SerialLinkPort(QString path) : path_(std::move(path)) {
     port_.setPortName(path_);
+    port_.setReadBufferSize(kReadBufferBytes); // unbounded by default
     connect(&port_, &QSerialPort::readyRead, this, &LinkPort::readyRead);
     connect(&port_, &QSerialPort::bytesWritten, this, &LinkPort::bytesWritten);
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialLinkPort::onError);

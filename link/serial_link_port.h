@@ -9,6 +9,9 @@ namespace vm {
 class SerialLinkPort : public LinkPort {
     Q_OBJECT
 public:
+    // What the port reads ahead of the link thread, at most.
+    static constexpr qint64 kReadBufferBytes = 4096;
+
     explicit SerialLinkPort(QString path);
 
     bool open() override;

@@ -16,4 +16,17 @@ QString ChecksumErrorLine(const LinkPacket& packet) {
 
 QString ResendRequestLine() { return QStringLiteral("Serial Error: Resend last tx frame"); }
 
+QString FrameDroppedLine(RejectReason reason, int count) {
+    switch (reason) {
+    case RejectReason::BadEscape: return QStringLiteral("Frame dropped (bad escape): %1 bytes").arg(count);
+    case RejectReason::TooShort: return QStringLiteral("Frame dropped (too short): %1 bytes").arg(count);
+    case RejectReason::TooLong: return QStringLiteral("Frame dropped (too long): over %1 bytes").arg(count);
+    }
+    return QStringLiteral("Frame dropped: %1 bytes").arg(count);
+}
+
+QString ReceiveOverflowLine(qint64 dropped) {
+    return QStringLiteral("Receive overflow: %1 bytes dropped").arg(dropped);
+}
+
 } // namespace vm

@@ -1,5 +1,6 @@
 #pragma once
 // Texts the link reports, built in one place so the log window and the CLI agree.
+#include "protocol/frame_codec.h"
 #include "protocol/link_packet.h"
 
 #include <QString>
@@ -10,5 +11,11 @@ namespace vm {
 QString ChecksumErrorLine(const LinkPacket& packet);
 // "Serial Error: Resend last tx frame"
 QString ResendRequestLine();
+// A frame the assembler dropped, count being the bytes it held for it:
+// "Frame dropped (bad escape): 12 bytes", "Frame dropped (too short): 3 bytes",
+// "Frame dropped (too long): over 200 bytes".
+QString FrameDroppedLine(RejectReason reason, int count);
+// "Receive overflow: 5120 bytes dropped"
+QString ReceiveOverflowLine(qint64 dropped);
 
 } // namespace vm

@@ -2,6 +2,7 @@
 
 #include "link/device_directory.h"
 #include "link/link_worker.h"
+#include "link/traffic_lines.h"
 #include "link/traffic_log.h"
 
 #include <QMutexLocker>
@@ -112,7 +113,7 @@ void LinkWorker::onBytesWritten() {
 void LinkWorker::onReadyRead() {
     if (!port_) return;
     const QByteArray bytes = port_->readAll();
-    if (!bytes.isEmpty()) Q_EMIT received(bytes);
+    if (!bytes.isEmpty()) owner_->takeReceived(bytes);
 }
 
 void LinkWorker::onDeviceLost(const QString& reason) {
@@ -158,7 +159,9 @@ UsbThread::UsbThread(std::unique_ptr<DeviceDirectory> directory, TrafficLog* log
     : QObject(parent), directory_(std::move(directory)), log_(log) {
     worker_ = new LinkWorker(this); // deleted in the destructor, after the thread ends
     worker_->moveToThread(&thread_);
-    connect(worker_, &LinkWorker::received, this, &UsbThread::handOff);
+    overflowTimer_.setSingleShot(true);
+    overflowTimer_.setInterval(kOverflowQuietMs);
+    connect(&overflowTimer_, &QTimer::timeout, this, &UsbThread::ReportReceiveOverflow);
     connect(worker_, &LinkWorker::lost, this, &UsbThread::deviceLost);
     connect(worker_, &LinkWorker::reopened, this, &UsbThread::deviceReopened);
     thread_.setObjectName(QStringLiteral("UsbThread"));
@@ -244,6 +247,73 @@ void UsbThread::ResendLast() {
 void UsbThread::kickWriter() {
     if (kickPending_.exchange(true)) return;
     QMetaObject::invokeMethod(worker_, &LinkWorker::kicked, Qt::QueuedConnection);
+}
+
+void UsbThread::takeReceived(const QByteArray& bytes) {
+    QMutexLocker lock(&rxLock_);
+    const qsizetype keep = std::min(bytes.size(), kMaxPendingRx - rxPending_.size());
+    if (keep > 0) rxPending_.append(bytes.constData(), keep);
+    rxPeak_ = std::max(rxPeak_, rxPending_.size());
+    if (keep < bytes.size()) {
+        // The buffer is full, so the gap is at its end until it is taken.
+        rxDropped_ += bytes.size() - keep;
+        rxGap_ = true;
+    }
+    // One hand-off on its way at a time; it takes whatever has come by then.
+    if (rxPosted_) return;
+    rxPosted_ = true;
+    QMetaObject::invokeMethod(this, &UsbThread::drainReceived, Qt::QueuedConnection);
+}
+
+void UsbThread::drainReceived() {
+    QByteArray batch;
+    bool gap = false;
+    qint64 dropped = 0;
+    {
+        QMutexLocker lock(&rxLock_);
+        batch.swap(rxPending_);
+        gap = rxGap_;
+        rxGap_ = false;
+        rxPosted_ = false;
+        dropped = rxDropped_;
+    }
+    if (!batch.isEmpty()) handOff(batch);
+    if (!gap) return;
+    Q_EMIT receiveGap();
+    noteDropped(dropped);
+}
+
+void UsbThread::noteDropped(qint64 droppedTotal) {
+    burstDropped_ += droppedTotal - droppedSeen_;
+    droppedSeen_ = droppedTotal;
+    if (!burstClock_.isValid()) burstClock_.start();
+    if (burstClock_.elapsed() >= kOverflowReportMs) ReportReceiveOverflow();
+    else overflowTimer_.start(); // the burst is over once this runs out
+}
+
+void UsbThread::ReportReceiveOverflow() {
+    overflowTimer_.stop();
+    burstClock_.invalidate();
+    if (burstDropped_ <= 0) return;
+    const qint64 dropped = burstDropped_;
+    burstDropped_ = 0;
+    if (log_) log_->LogLine(ReceiveOverflowLine(dropped), kColourChecksum);
+    Q_EMIT receiveOverflow(dropped);
+}
+
+qint64 UsbThread::bytesDropped() const {
+    QMutexLocker lock(&rxLock_);
+    return rxDropped_;
+}
+
+qsizetype UsbThread::pendingRxBytes() const {
+    QMutexLocker lock(&rxLock_);
+    return rxPending_.size();
+}
+
+qsizetype UsbThread::peakPendingRxBytes() const {
+    QMutexLocker lock(&rxLock_);
+    return rxPeak_;
 }
 
 void UsbThread::handOff(const QByteArray& bytes) {

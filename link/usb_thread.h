@@ -2,17 +2,21 @@
 // The serial link to the unit. A worker thread owns the port: it writes queued
 // frames one after another as soon as the previous write has gone out, and
 // hands received bytes to the thread that owns this object (the user-interface
-// thread) in order. When the device disappears it reports the loss once,
-// closes the port and tries to reopen the same device every 250 ms.
+// thread) in order, in batches. At most kMaxPendingRx bytes wait for that
+// thread: a peer that sends faster than it reads loses the excess, and the
+// loss is counted and reported. When the device disappears it reports the
+// loss once, closes the port and tries to reopen the same device every 250 ms.
 #include "protocol/frame_codec.h"
 #include "protocol/tx_queue.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QMutex>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <memory>
@@ -33,6 +37,12 @@ class UsbThread : public QObject, public PacketLink {
     Q_OBJECT
 public:
     static constexpr int kReconnectMs = 250;
+    // Received bytes waiting for the owner's thread, at most: a few frames' worth.
+    static constexpr qsizetype kMaxPendingRx = 4096;
+    // A burst of dropped bytes is reported once no byte was dropped for this long,
+    // and at least this often while it lasts.
+    static constexpr int kOverflowQuietMs = 100;
+    static constexpr int kOverflowReportMs = 1000;
 
     // log may be null. The directory resolves descriptions to ports.
     UsbThread(std::unique_ptr<DeviceDirectory> directory, TrafficLog* log, QObject* parent = nullptr);
@@ -65,17 +75,36 @@ public:
 
     DeviceDirectory& directory() { return *directory_; }
 
+    // Received bytes dropped because the owner's thread fell behind, since creation.
+    qint64 bytesDropped() const;
+    // Received bytes waiting for the owner's thread now, and the most there ever were.
+    qsizetype pendingRxBytes() const;
+    qsizetype peakPendingRxBytes() const;
+    // Reports the bytes dropped since the last report, if any (the overflow timer's handler).
+    void ReportReceiveOverflow();
+
 Q_SIGNALS:
     // Received bytes with route 0 (for the frame assembler).
     void bytesReceived(const QByteArray& bytes);
     // Received bytes with route 1 (for the firmware loader).
     void rawBytesReceived(const QByteArray& bytes);
+    // Bytes were dropped between the bytes received before and after this signal:
+    // the frame in progress is broken (FrameAssembler::Resync).
+    void receiveGap();
+    // Bytes dropped in one burst of overflow, once it is over (and each second
+    // while it lasts). Also logged through the traffic log.
+    void receiveOverflow(qint64 dropped);
     void deviceLost();
     void deviceReopened();
 
 private:
     friend class LinkWorker;
+    // Worker thread: keeps what fits and asks the owner's thread to take it.
+    void takeReceived(const QByteArray& bytes);
+    // Owner's thread: hands on everything that arrived since the last time.
+    void drainReceived();
     void handOff(const QByteArray& bytes);
+    void noteDropped(qint64 droppedTotal);
     void kickWriter();
 
     std::unique_ptr<DeviceDirectory> directory_;
@@ -90,7 +119,18 @@ private:
     std::atomic<LinkState> state_{LinkState::Closed};
     std::atomic<RxRoute> route_{0};
 
+    mutable QMutex rxLock_;
+    QByteArray rxPending_;  // bytes for the owner's thread
+    bool rxGap_ = false;    // bytes were dropped after rxPending_
+    bool rxPosted_ = false; // a drainReceived() is on its way
+    qint64 rxDropped_ = 0;
+    qsizetype rxPeak_ = 0;
+
     // Touched on the owner's thread only.
+    qint64 droppedSeen_ = 0;   // rxDropped_ as of the last gap handed on
+    qint64 burstDropped_ = 0;  // not reported yet
+    QElapsedTimer burstClock_; // since the first unreported drop
+    QTimer overflowTimer_;
     quint64 bytesQueued_ = 0;
     TxQueue::Frame lastFrame_;
     bool lastFrameValid_ = false;

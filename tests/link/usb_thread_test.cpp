@@ -1,4 +1,5 @@
 #include "link/device_directory.h"
+#include "link/traffic_lines.h"
 #include "link/traffic_log.h"
 #include "link/usb_thread.h"
 #include "tests/support/pty_peer.h"
@@ -8,6 +9,9 @@
 #include <QSignalSpy>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 #include "tests/support/wait_for.h"
 #include <sys/resource.h>
@@ -179,4 +183,116 @@ TEST_F(UsbThreadTest, CloseStopsReconnecting) {
     waitFor([] { return false; }, 400);
     EXPECT_EQ(back.count(), 0);
     EXPECT_EQ(link->state(), LinkState::Closed);
+}
+
+namespace {
+
+// Numbered frames: a frame spliced from two of them cannot pass for either.
+Bytes floodFrame(int n) {
+    LinkPacket p = LinkPacket::make(1, 20, {});
+    p.size = 20;
+    for (int i = 4; i < 20; ++i)
+        p.bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((n * 7 + i) & 0x7F);
+    p.seal();
+    std::uint8_t out[kFrameBufferBytes];
+    const int len = SlipEncode(p.bytes.data(), p.size, out, kFrameBufferBytes);
+    return Bytes(out, out + len);
+}
+
+} // namespace
+
+// A peer that sends faster than the owner's thread takes the bytes: the link
+// keeps a bounded backlog, counts and reports what it drops, and the frame
+// after the flood arrives whole.
+TEST_F(UsbThreadTest, FloodIsCutAtTheBacklogBoundAndTheNextFrameSurvives) {
+    struct Case {
+        const char* what;
+        std::size_t floodBytes;
+    };
+    const Case cases[] = {{"fits the backlog", 3000}, {"a megabyte", 1 << 20}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        link = std::make_unique<UsbThread>(std::make_unique<FixedDirectory>(QList<QPair<QString, QString>>{
+                                               {"Test Adapter", QString::fromStdString(peer.path())}}),
+                                           &log);
+        ASSERT_TRUE(link->Open("Test Adapter"));
+
+        Bytes flood;
+        std::vector<Bytes> frames;
+        while (flood.size() < c.floodBytes) {
+            frames.push_back(floodFrame(static_cast<int>(frames.size())));
+            flood.insert(flood.end(), frames.back().begin(), frames.back().end());
+        }
+
+        std::vector<Bytes> packets;
+        FrameAssembler assembler(
+            [&](const LinkPacket& p) { packets.emplace_back(p.bytes.begin(), p.bytes.begin() + p.size); });
+        int batches = 0;
+        qint64 received = 0;
+        QObject::connect(link.get(), &UsbThread::bytesReceived, [&](const QByteArray& b) {
+            ++batches;
+            received += b.size();
+            assembler.PutBytes(reinterpret_cast<const std::uint8_t*>(b.constData()),
+                               static_cast<int>(b.size()));
+        });
+        QObject::connect(link.get(), &UsbThread::receiveGap, [&] { assembler.Resync(); });
+        QSignalSpy overflow(link.get(), &UsbThread::receiveOverflow);
+        QStringList lines;
+        auto logged = QObject::connect(&log, &TrafficLog::line, [&](const QString& l, quint32 colour) {
+            lines << l;
+            EXPECT_EQ(colour, kColourChecksum);
+        });
+
+        // This thread owns the link and takes nothing while it writes, so the
+        // worker must hold the first bytes and drop the rest.
+        peer.write(flood);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (link->bytesDropped() + link->pendingRxBytes() < static_cast<qint64>(flood.size()) &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+
+        const qint64 kept = std::min<qint64>(static_cast<qint64>(flood.size()), UsbThread::kMaxPendingRx);
+        ASSERT_TRUE(waitFor([&] { return received == kept; }));
+        EXPECT_EQ(link->bytesDropped(), static_cast<qint64>(flood.size()) - kept);
+        EXPECT_EQ(link->peakPendingRxBytes(), kept);
+        EXPECT_EQ(batches, 1); // one hand-off for everything that waited
+        const bool drops = link->bytesDropped() > 0;
+        if (drops) {
+            ASSERT_TRUE(waitFor([&] { return overflow.count() == 1; }, 1000));
+            EXPECT_EQ(overflow.at(0).at(0).toLongLong(), link->bytesDropped());
+            EXPECT_EQ(lines, QStringList{ReceiveOverflowLine(link->bytesDropped())});
+        }
+
+        // What came before the cut arrived whole.
+        const std::size_t whole = packets.size();
+        ASSERT_GT(whole, 0u);
+        for (std::size_t i = 0; i < whole; ++i) {
+            const Bytes& f = frames[i];
+            EXPECT_EQ(packets[i], Bytes(f.begin() + 1, f.end() - 1)) << "packet " << i;
+        }
+        const Bytes last = floodFrame(1000);
+        peer.write(last);
+        ASSERT_TRUE(waitFor([&] { return packets.size() > whole; }));
+        EXPECT_EQ(packets.back(), Bytes(last.begin() + 1, last.end() - 1));
+        EXPECT_EQ(packets.size(), whole + 1);
+        EXPECT_EQ(assembler.rejected(), 0);
+        EXPECT_EQ(overflow.count(), drops ? 1 : 0);
+        QObject::disconnect(logged);
+        link.reset();
+    }
+}
+
+TEST(TrafficLines, DroppedFramesSayWhyAndHowLong) {
+    struct Case {
+        RejectReason reason;
+        int count;
+        const char* line;
+    };
+    const Case cases[] = {
+        {RejectReason::BadEscape, 12, "Frame dropped (bad escape): 12 bytes"},
+        {RejectReason::TooShort, 3, "Frame dropped (too short): 3 bytes"},
+        {RejectReason::TooLong, 200, "Frame dropped (too long): over 200 bytes"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FrameDroppedLine(c.reason, c.count), QString::fromLatin1(c.line));
+    EXPECT_EQ(ReceiveOverflowLine(5120), "Receive overflow: 5120 bytes dropped");
 }
