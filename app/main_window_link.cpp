@@ -36,6 +36,7 @@ void TMainForm::OnDeviceLost() {
 }
 
 void TMainForm::OnDeviceReopened() {
+    unit_.OnDeviceReopened(link_->pendingFrames());
     TimerSerial.start();
     SetStatusText(0, QStringLiteral("USB CONNECTED"));
 }

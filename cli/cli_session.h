@@ -19,7 +19,7 @@ class CliLink;
 
 class CliSession {
 public:
-    CliSession(CliLink& link, std::ostream& err, ConfigWorkflow::Policy policy = {false, false});
+    CliSession(CliLink& link, std::ostream& err, ConfigWorkflow::Policy policy = {false, false, true});
     ~CliSession();
 
     UnitSession& unit() { return unit_; }

@@ -121,6 +121,7 @@ void ConfigTransfer::StartRead() {
 
 void ConfigTransfer::StartUpload() {
     uploadCancelled_ = false;
+    acknowledged_ = 0;
     position_ = 1;
     sendWrite(msg::INPUT_CFG_WRITE, 1);
     step_ = Step::WriteInputs;
@@ -168,6 +169,17 @@ void ConfigTransfer::ContinueTransfer() {
     else sendRead(send->command, index);
 }
 
+bool ConfigTransfer::uploading() const { return IsUploadStep(step_); }
+
+void ConfigTransfer::ResendCurrentBlock() {
+    switch (step_) {
+    case Step::WriteInputs: sendWrite(msg::INPUT_CFG_WRITE, position_); return;
+    case Step::WriteOutputs: sendWrite(msg::OUTPUT_CFG_WRITE, position_); return;
+    case Step::AwaitLowBatteryAck: sendWrite(msg::LOW_BATT_CFG_WRITE, 0); return;
+    default: ContinueTransfer(); return; // the other steps send their block unadvanced
+    }
+}
+
 bool ConfigTransfer::advanceRecord(int k, int count, TransferStep next) {
     if (k + 1 >= count) {
         SetStep(next, 0);
@@ -178,7 +190,10 @@ bool ConfigTransfer::advanceRecord(int k, int count, TransferStep next) {
 }
 
 void ConfigTransfer::OnConfigAnswer(const LinkPacket& p) {
-    if (uploadCancelled_ && IsWriteAcknowledgement(p.command())) return;
+    if (IsWriteAcknowledgement(p.command())) {
+        if (uploadCancelled_) return;
+        ++acknowledged_;
+    }
     const int k = p.at(4);
     switch (p.command()) {
     // Read chain.

@@ -66,6 +66,16 @@ public:
     TransferStep step() const { return step_; }
     std::uint8_t state() const { return static_cast<std::uint8_t>(step_); }
     std::uint8_t position() const { return position_; }
+    // Sends the block of the current step once more without moving on: the
+    // link was lost with the block unanswered (every block is written whole,
+    // so writing it twice is safe).
+    void ResendCurrentBlock();
+    // An upload step is current.
+    bool uploading() const;
+    // Blocks of the running upload the unit has acknowledged, of kUploadBlocks.
+    int blocksAcknowledged() const { return acknowledged_; }
+    static constexpr int kUploadBlocks = 106;
+
     // Puts the chain at a step, as a late answer would (tests, resuming).
     void SetStep(TransferStep step, std::uint8_t position);
     // Blocks stored since the last StartRead.
@@ -90,6 +100,7 @@ private:
     ConfigStore& store_;
     TransferStep step_ = TransferStep::Idle;
     bool uploadCancelled_ = false;
+    int acknowledged_ = 0;
     std::uint8_t position_ = 0; // block index of the current step
     int applied_ = 0;
 };

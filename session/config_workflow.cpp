@@ -9,6 +9,7 @@
 #include "session/version_check.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 namespace vm {
 
@@ -23,6 +24,33 @@ ConfigWorkflow::ConfigWorkflow(UnitSession& unit, ConfigStore& store, UserPrompt
     connect(&transfer_, &ConfigTransfer::packFailed, this, [this] { packFailed_ = true; });
     connect(&transfer_, &ConfigTransfer::packFailed, this,
             [this](const QString& text) { prompt_.ShowError(text); }, Qt::QueuedConnection);
+    connect(&unit_, &UnitSession::linkLost, this, &ConfigWorkflow::OnLinkLost);
+    connect(&unit_, &UnitSession::linkReopened, this, &ConfigWorkflow::OnLinkReopened);
+    lossTimer_.setSingleShot(true);
+    connect(&lossTimer_, &QTimer::timeout, this, &ConfigWorkflow::OnLossFinal);
+}
+
+void ConfigWorkflow::OnLinkLost() {
+    if (!uploadRunning_ || linkDown_) return;
+    linkDown_ = true;
+    // The upload waits for the device as long as its time limit allows, and
+    // ends just before the wait would time out, saying what the unit holds.
+    const qint64 left = kUploadLimitMs - 100 - uploadClock_.elapsed();
+    lossTimer_.start(static_cast<int>(std::max<qint64>(0, left)));
+}
+
+void ConfigWorkflow::OnLinkReopened(int framesStillQueued) {
+    if (!uploadRunning_ || !linkDown_) return;
+    linkDown_ = false;
+    lossTimer_.stop();
+    ++resumes_;
+    if (policy_.tellResume) prompt_.ShowMessage(QStringLiteral("USB CONNECTED again: the upload goes on"));
+    // A request still queued goes out now; one lost on the way is sent again.
+    if (framesStillQueued == 0 && transfer_.uploading()) transfer_.ResendCurrentBlock();
+}
+
+void ConfigWorkflow::OnLossFinal() {
+    if (uploadRunning_ && linkDown_) wait_.EndWait(WaitResult::DeviceLost);
 }
 
 bool ConfigWorkflow::CheckConnected() {
@@ -74,11 +102,27 @@ bool ConfigWorkflow::UploadConfiguration() {
     transfer_.StartUpload();
     unit_.SetTransferInProgress(true);
     busy_ = true;
+    uploadRunning_ = true;
+    linkDown_ = false;
+    resumes_ = 0;
+    uploadClock_.start();
     const WaitResult result = wait_.RunWait();
+    uploadRunning_ = false;
+    lossTimer_.stop();
     const bool complete = result == WaitResult::Done && !packFailed_;
     // A chain that did not end must not go on while the question is up (a
     // late acknowledgement would send further blocks into a rebooting unit).
     if (result != WaitResult::Done) transfer_.CancelTransfer();
+    if (result == WaitResult::DeviceLost) {
+        const int held = transfer_.blocksAcknowledged();
+        prompt_.ShowError(QStringLiteral("USB DISCONNECTED during the upload: the unit holds part of the new "
+                                         "configuration (blocks 1-%1 of %2). Upload again.")
+                              .arg(held)
+                              .arg(ConfigTransfer::kUploadBlocks));
+        busy_ = false;
+        unit_.SetTransferInProgress(false);
+        return false; // nobody to reboot
+    }
     // Asked even after a time-out or cancel: part of the settings may be in the unit.
     if ((complete || policy_.rebootAfterFailedUpload) && prompt_.Confirm(QString::fromLatin1(kRebootQuestion)))
         unit_.Send(LinkPacket::make(kGroupApp, msg::REBOOT_REQ));

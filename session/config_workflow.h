@@ -5,8 +5,10 @@
 #include "session/config_transfer.h"
 #include "session/wait_seam.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 namespace vm {
 
@@ -25,6 +27,8 @@ public:
         // (part of the settings may be in the unit); a script reboots only a
         // unit that took the whole configuration.
         bool rebootAfterFailedUpload = true;
+        // A script says on stderr that an upload resumed after the device came back.
+        bool tellResume = false;
     };
 
     enum class SaveResult { Saved, Declined, Failed };
@@ -65,6 +69,13 @@ public:
     bool packFailed() const { return packFailed_; }
     // A wait of this workflow is running: no second transfer may start.
     bool busy() const { return busy_; }
+    // Times the last upload went on after the device came back.
+    int resumes() const { return resumes_; }
+    // Handlers of the loss timer and the link events, public for tests.
+    void OnLinkLost();
+    void OnLinkReopened(int framesStillQueued);
+    void OnLossFinal();
+    QTimer& lossTimer() { return lossTimer_; }
 
 private:
     WaitResult runWait();
@@ -77,11 +88,18 @@ private:
     ConfigTransfer transfer_;
     bool packFailed_ = false;
     bool busy_ = false;
+    bool uploadRunning_ = false;
+    bool linkDown_ = false;
+    int resumes_ = 0;
+    QElapsedTimer uploadClock_;
+    QTimer lossTimer_;
 };
 
 // The texts of the flows.
 inline constexpr const char* kNotConnectedText = "Is not connected to target, please connect USB";
 inline constexpr const char* kRebootQuestion = "Reboot Target to use new settings?";
+// The time an upload may take, as long as the wait window's clock.
+inline constexpr int kUploadLimitMs = 30'000;
 inline constexpr const char* kFactoryResetQuestion = "This will reset the Voltmast to factory settings?";
 
 } // namespace vm

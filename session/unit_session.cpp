@@ -157,7 +157,10 @@ void UnitSession::SetConfigFromFile(const QString& fileName) {
 void UnitSession::OnDeviceLost() {
     live_.BlankLiveDisplay();
     stats_.version.clear();
+    Q_EMIT linkLost();
 }
+
+void UnitSession::OnDeviceReopened(int framesStillQueued) { Q_EMIT linkReopened(framesStillQueued); }
 
 void UnitSession::PollTick() {
     if (busy() || currentPage_ != kPageGeneral || !state_.connected) return;

@@ -57,8 +57,10 @@ public:
     void Dispatch(const LinkPacket& packet);
     void Send(const LinkPacket& packet) { SendCommand(link_, packet); }
 
-    // Link events (status-bar texts are the window's business).
+    // Link events (status-bar texts are the window's business). framesStillQueued:
+    // frames the link kept through the outage and sends now.
     void OnDeviceLost();
+    void OnDeviceReopened(int framesStillQueued);
 
     // Polling runs only on the "General" page.
     void setCurrentPage(int index) { currentPage_ = index; }
@@ -84,6 +86,8 @@ public:
     bool busy() const { return state_.firmwareUpdate || state_.transferInProgress; }
 
 Q_SIGNALS:
+    void linkLost();
+    void linkReopened(int framesStillQueued);
     void testModeChanged(TestMode mode);
     void activityChanged(int litLamp);
     void titleRebuildRequested();

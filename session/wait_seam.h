@@ -6,7 +6,7 @@ namespace vm {
 
 class VersionCheck;
 
-enum class WaitResult { Done, TimedOut, Cancelled };
+enum class WaitResult { Done, TimedOut, Cancelled, DeviceLost };
 
 class WaitSeam {
 public:

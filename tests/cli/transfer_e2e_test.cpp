@@ -1,6 +1,7 @@
 // The configuration commands against simulated units over pseudo-terminals.
 #include "cli/cli_config.h"
 #include "cli/cli_link.h"
+#include "protocol/message_catalogue.h"
 #include "sim/sim_pty.h"
 
 #include <QCoreApplication>
@@ -97,4 +98,40 @@ TEST(TransferEndToEnd, FactoryResetThenReadSavesTheDefaults) {
     ASSERT_EQ(RunFactoryReset(seeded, afterReset.toStdString(), out, err), 0) << err.str();
     ASSERT_EQ(RunRead(factory, defaults.toStdString(), out, err), 0) << err.str();
     EXPECT_EQ(Contents(afterReset), Contents(defaults));
+}
+
+// The cable out for a moment at a quarter, half and three quarters of an
+// upload: the upload goes on from the block the unit did not answer, and the
+// unit then holds exactly the file.
+TEST(TransferEndToEnd, UploadResumesAfterTheCableWasOut) {
+    app();
+    QTemporaryDir dir;
+    const QString wanted = dir.filePath("wanted.cfg");
+    const QString readBack = dir.filePath("back.cfg");
+    std::ostringstream out, err;
+    {
+        PtyUnit source(21);
+        CliLink link;
+        ASSERT_TRUE(link.open(source.target, nullptr));
+        ASSERT_EQ(RunRead(link, wanted.toStdString(), out, err), 0) << err.str();
+    }
+    for (int outageAt : {26, 53, 80}) {
+        PtyUnit unit(0);
+        CliLink link;
+        ASSERT_TRUE(link.open(unit.target, nullptr));
+        int acks = 0;
+        link.onPacket = [&](const LinkPacket& p) {
+            const bool ack = p.command() == msg::INPUT_CFG_WRITE_DONE || p.command() == msg::OUTPUT_CFG_WRITE_DONE ||
+                             p.command() == msg::CAN_RULE_WRITE_DONE || p.command() == msg::FLASH_WRITE_DONE ||
+                             p.command() == msg::VIRTUAL_INPUT_WRITE_DONE || p.command() == msg::PWM_CFG_WRITE_DONE;
+            if (ack && ++acks == outageAt) unit.sim.disconnectFor(400);
+        };
+        std::ostringstream upErr;
+        ASSERT_EQ(RunUpload(link, wanted.toStdString(), std::nullopt, false, out, upErr), 0)
+            << "outage at " << outageAt << ": " << upErr.str();
+        EXPECT_NE(upErr.str().find("the upload goes on"), std::string::npos) << upErr.str();
+        link.onPacket = nullptr;
+        ASSERT_EQ(RunRead(link, readBack.toStdString(), out, err), 0) << err.str();
+        EXPECT_EQ(Contents(wanted), Contents(readBack)) << "outage at " << outageAt;
+    }
 }

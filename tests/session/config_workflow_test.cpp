@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <functional>
+#include <optional>
 #include <gtest/gtest.h>
 
 #include "tests/support/recording_link.h"
@@ -37,7 +38,8 @@ struct ScriptedWait : WaitSeam {
         ++waits;
         return during();
     }
-    void EndWait(WaitResult) override {}
+    void EndWait(WaitResult result) override { ended = result; }
+    std::optional<WaitResult> ended;
 };
 
 class ConfigWorkflowTest : public ::testing::Test {
@@ -172,4 +174,44 @@ TEST_F(ConfigWorkflowTest, PackFailureIsShownOutsideTheDispatch) {
     QCoreApplication::processEvents();
     ASSERT_EQ(prompt.errors.size(), 1);
     EXPECT_TRUE(prompt.errors[0].contains("XYZ"));
+}
+
+// The device lost half-way through an upload: back in time, the block the unit
+// did not answer goes out again; gone for good, the upload ends saying what
+// the unit holds, without a reboot question.
+TEST_F(ConfigWorkflowTest, UploadThroughALostDevice) {
+    for (bool comesBack : {true, false}) {
+        link.sent.clear();
+        prompt.questions.clear();
+        prompt.errors.clear();
+        prompt.answers = {false};
+        wait.ended.reset();
+        ConfigWorkflow& f = make();
+        wait.during = [&] {
+            unit.Dispatch(LinkPacket::make(kGroupApp, msg::INPUT_CFG_WRITE_DONE, {1}));
+            unit.Dispatch(LinkPacket::make(kGroupApp, msg::INPUT_CFG_WRITE_DONE, {2})); // input 3 is out
+            unit.OnDeviceLost();
+            EXPECT_TRUE(f.lossTimer().isActive());
+            if (comesBack) {
+                unit.OnDeviceReopened(0);
+                EXPECT_FALSE(f.lossTimer().isActive());
+                return WaitResult::Done;
+            }
+            f.OnLossFinal();
+            return wait.ended.value_or(WaitResult::TimedOut);
+        };
+        EXPECT_EQ(f.Upload(), comesBack);
+        if (comesBack) {
+            EXPECT_EQ(f.resumes(), 1);
+            ASSERT_GE(link.sent.size(), 2u);
+            EXPECT_EQ(link.sent.back().command(), msg::INPUT_CFG_WRITE);
+            EXPECT_EQ(link.sent.back().payload(0), 3);
+            EXPECT_EQ(link.sent[link.sent.size() - 2].payload(0), 3); // the same block, once more
+        } else {
+            EXPECT_EQ(prompt.errors, QStringList{"USB DISCONNECTED during the upload: the unit holds part of the new "
+                                                 "configuration (blocks 1-2 of 106). Upload again."});
+            EXPECT_TRUE(prompt.questions.isEmpty());
+            EXPECT_EQ(sentCount(msg::REBOOT_REQ), 0);
+        }
+    }
 }
