@@ -1,6 +1,7 @@
 // voltmast-tool: start-up of the service and configuration program.
 #include "session/app_settings.h"
 #include "app/main_window.h"
+#include "app/window_lifetime.h"
 #include "session/window_title.h"
 #include "link/device_directory.h"
 #include "forms/log_form.h"
@@ -103,6 +104,7 @@ int Run(ToolApplication& app) {
                            vm::AppSettings(vm::DefaultSettingsFilePath(), startDirectory));
     prompt.setParent(&mainForm);
     mainForm.SetLogWindow(&logForm);
+    vm::QuitWhenClosed(mainForm); // an open log window must not keep the program alive
 
     mainForm.show();
     if (sim) QTimer::singleShot(0, &mainForm, [&mainForm] { mainForm.Connect(kSimDescription); });
