@@ -5,13 +5,17 @@
 #include "cli/cli_status.h"
 #include "cli/packet_text.h"
 #include "cli/service_commands.h"
+#include "config/strict_number.h"
+#include "session/config_workflow.h"
 #include "link/usb_thread.h"
 
 #include <CLI/CLI.hpp>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <csignal>
+#include <optional>
 #include <iostream>
 #include <unistd.h>
 
@@ -36,9 +40,50 @@ void quitOnSignals(QCoreApplication& app) {
     std::signal(SIGTERM, onSignal);
 }
 
+constexpr double kMaxMonitorSeconds = 86400;
+
 int runFor(int ms) {
-    if (ms >= 0) QTimer::singleShot(ms, [] { QCoreApplication::exit(0); });
+    // A precise timer: a coarse one may end a long monitor run seconds late.
+    if (ms >= 0) QTimer::singleShot(ms, Qt::PreciseTimer, [] { QCoreApplication::exit(0); });
     return QCoreApplication::exec();
+}
+
+// The first word that is neither an option nor an option's value, when it
+// names no command ("voltmast-cli bogus").
+std::optional<std::string> UnknownCommand(CLI::App& cli, int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--port" || arg == "--device") {
+            ++i;
+            continue;
+        }
+        if (arg.empty() || arg[0] == '-') continue;
+        for (const CLI::App* sub : cli.get_subcommands([](CLI::App*) { return true; }))
+            if (sub->get_name() == arg) return std::nullopt;
+        return arg;
+    }
+    return std::nullopt;
+}
+
+// A destructive command asks as the window does when a person is at the
+// terminal; a script must say --yes.
+bool ConfirmOnTerminal(const char* question) {
+    if (!::isatty(STDIN_FILENO)) {
+        std::cerr << question << " Not confirmed: give --yes to run without a terminal" << std::endl;
+        return false;
+    }
+    std::cerr << question << " [y/N] " << std::flush;
+    std::string answer;
+    std::getline(std::cin, answer);
+    return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
+}
+
+// An output file that cannot be one: a directory, or a name ending in a separator.
+bool RefuseOutputPath(const std::string& path) {
+    const QString p = QString::fromStdString(path);
+    if (!p.endsWith(QLatin1Char('/')) && !p.endsWith(QLatin1Char('\\')) && !QFileInfo(p).isDir()) return false;
+    std::cerr << path << ": is a directory, not a file name" << std::endl;
+    return true;
 }
 
 } // namespace
@@ -82,10 +127,18 @@ int main(int argc, char** argv) {
     std::string resetFile;
     auto* reset = cli.add_subcommand("factory-reset", "Reset the unit to factory settings, then read them");
     auto* resetOpt = reset->add_option("-o,--output", resetFile, "Save the factory configuration to this file");
+    bool resetYes = false;
+    reset->add_flag("--yes", resetYes, "Answer Yes to \"This will reset the Voltmast to factory settings?\"");
 
     double seconds = -1;
     auto* monitor = cli.add_subcommand("monitor", "Print every packet that arrives");
-    monitor->add_option("--seconds", seconds, "Stop after this many seconds")->check(CLI::Range(0.0, 1e7));
+    monitor->add_option("--seconds", seconds, "Stop after this many seconds (up to a day)")
+        ->check(CLI::Validator(
+            [](std::string& text) -> std::string {
+                const auto value = number::ParseDecimal(QString::fromStdString(text), 0.0, kMaxMonitorSeconds);
+                return value ? std::string() : "--seconds takes a number of seconds from 0 to 86400, not " + text;
+            },
+            "0..86400"));
 
     const std::vector<AddedCommand> services = AddServiceCommands(cli);
 
@@ -96,9 +149,16 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForAllHelp& e) {
         return cli.exit(e);
     } catch (const CLI::ParseError& e) {
+        if (const auto unknown = UnknownCommand(cli, argc, argv)) {
+            std::cerr << "unknown command '" << *unknown << "' (see --help)" << std::endl;
+            return 2;
+        }
         cli.exit(e);
         return 2;
     }
+    if (*read && RefuseOutputPath(readFile)) return 2;
+    if (*reset && !resetYes && !ConfirmOnTerminal(kFactoryResetQuestion)) return 2;
+    if (*reset && *resetOpt && RefuseOutputPath(resetFile)) return 2;
 
     std::vector<std::uint8_t> payload;
     for (const std::string& t : byteTexts) {

@@ -64,8 +64,21 @@ check "read saves the whole configuration with .cfg" $?
 check "upload of a read file" $?
 "$CLI" --sim upload "$tmp/none.cfg" >/dev/null 2>"$tmp/err"; rc=$?
 [ $rc -eq 1 ] && grep -q "no such file" "$tmp/err"; check "upload of a missing file exits 1" $?
-out="$("$CLI" --sim factory-reset -o "$tmp/factory.cfg")"; rc=$?
+out="$("$CLI" --sim factory-reset --yes -o "$tmp/factory.cfg")"; rc=$?
 [ $rc -eq 0 ] && cmp -s "$tmp/unit.cfg" "$tmp/factory.cfg"; check "factory reset reads the defaults" $?
+
+# Wrong usage and refused input: exit 2 with a message that says what.
+while IFS='|' read -r what expect args; do
+    # shellcheck disable=SC2086
+    "$CLI" ${args//TMP/$tmp} </dev/null >/dev/null 2>"$tmp/err"; rc=$?
+    [ $rc -eq 2 ] && grep -q -- "$expect" "$tmp/err"; check "$what exits 2" $?
+done <<'ROWS'
+unknown command|unknown command 'bogus' (see --help)|--sim bogus
+seconds that are no number|--seconds takes|--sim monitor --seconds nan
+seconds beyond a day|--seconds takes|--sim monitor --seconds 1e7
+read into a directory|is a directory|--sim read -o TMP/
+factory reset without a terminal or --yes|give --yes|--sim factory-reset
+ROWS
 
 # A unit that corrupts every answer: the checksum line goes to stderr, nothing to stdout.
 start_sim "$tmp/sim1" --corrupt-every 1 --no-pacing
