@@ -12,8 +12,12 @@ struct WindowTitleInputs {
     bool configFromFile = false; // a configuration file has been opened
     QString fileName;
     QString currentCaption;
+    bool modified = false; // edits neither uploaded nor saved: "*" after the name
 };
 
 QString BuildWindowTitle(const WindowTitleInputs& in);
+
+// What marks a modified configuration in the title.
+inline const QString kModifiedMark = QStringLiteral("*");
 
 } // namespace vm

@@ -1,0 +1,181 @@
+#include "session/page_rules.h"
+
+#include "config/block_accessors.h"
+#include "config/config_store.h"
+#include "config/encodings.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace vm::rules {
+
+namespace {
+
+constexpr int kFirstInput = 2;
+constexpr int kFirstCan = 13;
+constexpr int kFirstVirtual = 45;
+
+bool IsDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+
+// Digits with at most one decimal mark; the empty text may stand while typing.
+bool IsDecimalText(QStringView text) {
+    int marks = 0;
+    for (QChar c : text) {
+        if (c == QLatin1Char('.') || c == QLatin1Char(',')) {
+            if (++marks > 1) return false;
+        } else if (!IsDigit(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The decimal value of a text IsDecimalText accepts, in tenths, the rest of
+// the fraction dropped. Saturates.
+long long Tenths(QStringView text) {
+    long long whole = WholePart(text);
+    const qsizetype mark = text.indexOf(QLatin1Char('.')) >= 0 ? text.indexOf(QLatin1Char('.'))
+                                                                 : text.indexOf(QLatin1Char(','));
+    int tenth = 0;
+    if (mark >= 0 && mark + 1 < text.size() && IsDigit(text[mark + 1])) tenth = text[mark + 1].digitValue();
+    if (whole > LLONG_MAX / 10 - 10) return LLONG_MAX / 10;
+    return whole * 10 + tenth;
+}
+
+} // namespace
+
+bool AcceptsText(NumberEdit edit, QStringView text) {
+    if (edit == NumberEdit::OnTime && kContinuousText.startsWith(text)) return true;
+    return IsDecimalText(text);
+}
+
+QString PointForComma(const QString& text) {
+    QString out = text;
+    out.replace(QLatin1Char(','), QLatin1Char('.'));
+    return out;
+}
+
+long long WholePart(QStringView text) {
+    qsizetype i = 0;
+    if (i < text.size() && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) ++i;
+    long long value = 0;
+    for (; i < text.size() && IsDigit(text[i]); ++i) {
+        if (value > (LLONG_MAX - 9) / 10) return LLONG_MAX;
+        value = value * 10 + text[i].digitValue();
+    }
+    return value;
+}
+
+std::optional<QString> ClampedText(NumberEdit edit, QStringView text) {
+    const long long whole = WholePart(text);
+    switch (edit) {
+    case NumberEdit::MaxCurrent:
+    case NumberEdit::LowCurrent:
+        if (whole > 60) return QStringLiteral("60.0");
+        break;
+    case NumberEdit::PeakTime:
+        // The full value counts here: 10.5 is too much.
+        if (Tenths(text) > 100) return QStringLiteral("10.0");
+        break;
+    case NumberEdit::Delay:
+        if (whole >= 10) return QStringLiteral("10.0");
+        break;
+    case NumberEdit::OnTime:
+    case NumberEdit::LowCurrentTime:
+        if (whole > 25) return QStringLiteral("25.0");
+        // One byte of tenths ends at 25.5.
+        if (Tenths(text) > 255) return QStringLiteral("25.5");
+        break;
+    case NumberEdit::LowVoltage:
+        if (whole > 16) return QStringLiteral("12.0");
+        break;
+    case NumberEdit::HighVoltage:
+        if (whole > 16) return QStringLiteral("12.3");
+        break;
+    case NumberEdit::FlashTime:
+        if (whole > 25000) return QStringLiteral("25000");
+        break;
+    }
+    return std::nullopt;
+}
+
+QString ApplyRule(NumberEdit edit, const QString& text) {
+    const std::optional<QString> clamped = ClampedText(edit, text);
+    return clamped ? *clamped : text;
+}
+
+int FlashTimeUnits(QStringView text) { return static_cast<int>(std::min(WholePart(text), 25000LL) / 100); }
+
+QString FlashTimeText(int units) { return QString::number(units * 100); }
+
+TriggerView ViewForTrigger(int index) {
+    TriggerView view;
+    if (index >= kFirstInput && index < kFirstCan)
+        view.pinLabel = QStringLiteral("( Con. 4, Red ring, Pin %1 )").arg(index + 17);
+    else if (index >= kFirstCan && index < kFirstVirtual)
+        view.pinLabel = QStringLiteral("( CAN input %1 )").arg(index - 12);
+    else if (index >= kFirstVirtual && index < kTriggerSourceCount)
+        view.pinLabel = QStringLiteral("( Virtual input %1 )").arg(index - 44);
+
+    if (index == 1) {
+        view.levelItems = {QStringLiteral("+30")};
+    } else if (index == kFirstInput) {
+        view.levelItems = {QStringLiteral("+12v")};
+    } else if (index > kFirstInput && index < kFirstCan) {
+        view.levelItems = {QStringLiteral("GND"), QStringLiteral("OPEN")};
+        view.levelEnabled = true;
+    } else if (index >= kFirstCan && index < kTriggerSourceCount) {
+        view.levelItems = {QStringLiteral("-")};
+    } else {
+        view.levelKept = true;
+    }
+    return view;
+}
+
+int LevelAfterTriggerChange(int index, int previousLevel) {
+    const TriggerView view = ViewForTrigger(index);
+    if (view.levelKept) return previousLevel;
+    if (view.levelItems.size() == 2) return previousLevel == 1 ? 1 : 0;
+    return 0;
+}
+
+int CheckLimit(CheckList list) {
+    switch (list) {
+    case CheckList::Flash: return 4;
+    case CheckList::LowBattery: return kLowBatterySlots;
+    case CheckList::StartButton: return kStartButtonSlots;
+    }
+    return 0;
+}
+
+QString CheckLimitText(CheckList list) {
+    switch (list) {
+    case CheckList::Flash: return QStringLiteral("Max 4 in output list!");
+    case CheckList::LowBattery: return QStringLiteral("Max 12 in low battery list!");
+    case CheckList::StartButton: return QStringLiteral("Max 16 Start Button list!");
+    }
+    return {};
+}
+
+QStringList TriggerSourceNames(const ConfigStore& store) {
+    QStringList names;
+    names.reserve(kTriggerSourceCount);
+    names << QStringLiteral("DISABLED") << QStringLiteral("+30");
+    for (int n = 1; n <= kInputCount; ++n)
+        names << InputName(store, n);
+    for (int n = 1; n <= kCanRuleCount; ++n)
+        names << CanInputName(store, n);
+    for (int n = 1; n <= kVirtualInputCount; ++n)
+        names << VirtualInputName(store, n);
+    return names;
+}
+
+QStringList OutputNames(const ConfigStore& store) {
+    QStringList names;
+    names.reserve(kOutputCount);
+    for (int ch = 1; ch <= kOutputCount; ++ch)
+        names << OutputName(store, ch);
+    return names;
+}
+
+} // namespace vm::rules
