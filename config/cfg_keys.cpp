@@ -114,8 +114,8 @@ struct Table {
     std::array<int, kStemCount> base{};
     std::array<qsizetype, kStemCount> length{}; // of the stem
     int slotCount = 0;
-    std::vector<const char*> sections;         // distinct, in file order
-    std::vector<std::vector<Stem>> stemsOf;   // by section
+    std::vector<const char*> sections;      // distinct, in file order
+    std::vector<std::vector<Stem>> stemsOf; // by section
     std::array<int, kStemCount> sectionOf{};
 
     Table() {
@@ -165,7 +165,8 @@ int FindSlot(int section, QStringView key, Stem* hint) {
     qsizetype digits = 0;
     while (digits < key.size() && digits < 4 && IsAsciiDigit(key[key.size() - 1 - digits]))
         ++digits;
-    const bool numbered = digits > 0 && digits <= 3 && (digits == 1 || key[key.size() - digits] != QLatin1Char('0'));
+    const bool numbered =
+        digits > 0 && digits <= 3 && (digits == 1 || key[key.size() - digits] != QLatin1Char('0'));
     const int n = numbered ? key.right(digits).toInt() : -1;
     const QStringView stem = key.left(key.size() - (numbered ? digits : 0));
     const auto match = [&](Stem s) {
@@ -188,6 +189,15 @@ int FindSlot(int section, QStringView key, Stem* hint) {
         }
     }
     return -1;
+}
+
+int SectionOf(Stem stem) { return TheTable().sectionOf[static_cast<std::size_t>(stem)]; }
+
+std::pair<int, int> SectionSlots(int section) {
+    const Table& table = TheTable();
+    const std::vector<Stem>& stems = table.stemsOf[static_cast<std::size_t>(section)];
+    const Stem last = stems.back();
+    return {table.base[stems.front()], table.base[last] + std::max(kStems[last].count, 1)};
 }
 
 QString SectionName(Stem stem) { return QString::fromLatin1(kStems[stem].section); }
@@ -222,7 +232,8 @@ QStringList DescribeSlots(const std::vector<bool>& missing) {
         const int base = table.base[static_cast<std::size_t>(s)];
         const int count = std::max(info.count, 1);
         for (int i = 0; i < count;) {
-            if (static_cast<std::size_t>(base + i) >= missing.size() || !missing[static_cast<std::size_t>(base + i)]) {
+            if (static_cast<std::size_t>(base + i) >= missing.size() ||
+                !missing[static_cast<std::size_t>(base + i)]) {
                 ++i;
                 continue;
             }
@@ -231,7 +242,8 @@ QStringList DescribeSlots(const std::vector<bool>& missing) {
                    missing[static_cast<std::size_t>(base + end + 1)])
                 ++end;
             const Stem stem = static_cast<Stem>(s);
-            QString entry = QLatin1Char('[') + SectionName(stem) + QStringLiteral("] ") + KeyName(stem, info.first + i);
+            QString entry =
+                QLatin1Char('[') + SectionName(stem) + QStringLiteral("] ") + KeyName(stem, info.first + i);
             if (end > i) entry += QStringLiteral(" to ") + KeyName(stem, info.first + end);
             out << entry;
             i = end + 1;

@@ -6,39 +6,105 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <utility>
 #include <vector>
 
 namespace vm::cfg {
 
+// clang-format off: grouped by section, as the file has them
 enum Stem : int {
     // INPUT
-    kInputName, kInputMode, kInputPwmEnable,
+    kInputName,
+    kInputMode,
+    kInputPwmEnable,
     // OUTPUT
-    kOutputName, kOutputTrigger, kOutputTrigLevel, kOutputDelay, kOutputMaxCurrent, kOutputPeakTime,
-    kOutputLowCurrent, kOutputLowCurrentTime, kOutputOnTime, kOutputPwm1, kOutputPwm2,
+    kOutputName,
+    kOutputTrigger,
+    kOutputTrigLevel,
+    kOutputDelay,
+    kOutputMaxCurrent,
+    kOutputPeakTime,
+    kOutputLowCurrent,
+    kOutputLowCurrentTime,
+    kOutputOnTime,
+    kOutputPwm1,
+    kOutputPwm2,
     // LOW_BATTERY, START BUTTON
-    kLowTrig, kUpperTrig, kLowListCount, kLowListSelected,
-    kStartTriggerIndex, kStartListCount, kStartListSelected,
+    kLowTrig,
+    kUpperTrig,
+    kLowListCount,
+    kLowListSelected,
+    kStartTriggerIndex,
+    kStartListCount,
+    kStartListSelected,
     // CAN_INPUT
-    kRuleEnabled, kRuleIdOn, kRuleIdOff, kRuleOperatorOn, kRuleOperatorOff, kRuleValueOn, kRuleValueOff,
-    kRuleHighOnPos, kRuleLowOnPos, kRuleHighOffPos, kRuleLowOffPos, kRuleName, kRuleRowEnabled, kRuleRowIndex,
-    kRuleRowValue, kRuleDataType, kRuleDimension, kRuleMultiplicator, kRuleOffset,
+    kRuleEnabled,
+    kRuleIdOn,
+    kRuleIdOff,
+    kRuleOperatorOn,
+    kRuleOperatorOff,
+    kRuleValueOn,
+    kRuleValueOff,
+    kRuleHighOnPos,
+    kRuleLowOnPos,
+    kRuleHighOffPos,
+    kRuleLowOffPos,
+    kRuleName,
+    kRuleRowEnabled,
+    kRuleRowIndex,
+    kRuleRowValue,
+    kRuleDataType,
+    kRuleDimension,
+    kRuleMultiplicator,
+    kRuleOffset,
     // CAN_INPUT_ENABLE
-    kCanEnable, kCanInputPin,
+    kCanEnable,
+    kCanInputPin,
     // VIRTUAL_INPUT: three delays, three terms, two operators
-    kVirtualDelay1, kVirtualDelay2, kVirtualDelay3, kVirtualTerm1, kVirtualTerm2, kVirtualTerm3,
-    kVirtualOperator1, kVirtualOperator2, kVirtualMask, kVirtualName,
+    kVirtualDelay1,
+    kVirtualDelay2,
+    kVirtualDelay3,
+    kVirtualTerm1,
+    kVirtualTerm2,
+    kVirtualTerm3,
+    kVirtualOperator1,
+    kVirtualOperator2,
+    kVirtualMask,
+    kVirtualName,
     // FLASH: the channel slots of flash functions 1..5, numbered by slot
-    kFlashEnabled, kFlashContinues, kFlashTrigger, kFlashSlots1, kFlashSlots2, kFlashSlots3, kFlashSlots4,
-    kFlashSlots5, kFlashTime, kFlashDuration, kFlashName,
+    kFlashEnabled,
+    kFlashContinues,
+    kFlashTrigger,
+    kFlashSlots1,
+    kFlashSlots2,
+    kFlashSlots3,
+    kFlashSlots4,
+    kFlashSlots5,
+    kFlashTime,
+    kFlashDuration,
+    kFlashName,
     // CAN_EXPORT_1
-    kExport1Enabled, kExport1Id, kExport1RowCount, kExport1Refresh, kExport1Box,
+    kExport1Enabled,
+    kExport1Id,
+    kExport1RowCount,
+    kExport1Refresh,
+    kExport1Box,
     // CAN_EXPORT_2, _3, _4: four stems each, in this order
-    kExport2Enabled, kExport2Id, kExport2Refresh, kExport2Box,
-    kExport3Enabled, kExport3Id, kExport3Refresh, kExport3Box,
-    kExport4Enabled, kExport4Id, kExport4Refresh, kExport4Box,
+    kExport2Enabled,
+    kExport2Id,
+    kExport2Refresh,
+    kExport2Box,
+    kExport3Enabled,
+    kExport3Id,
+    kExport3Refresh,
+    kExport3Box,
+    kExport4Enabled,
+    kExport4Id,
+    kExport4Refresh,
+    kExport4Box,
     kStemCount
 };
+// clang-format on
 
 // The export stems of exports 2..4.
 inline Stem ExportStem(int exportNo, Stem ofExport2) {
@@ -53,6 +119,10 @@ int Slot(Stem stem, int n = 0);
 // tried first: files mostly keep the order in which they were written.
 int FindSection(QStringView section);
 int FindSlot(int section, QStringView key, Stem* hint);
+
+// The section of a stem, and the slots of a section: [first, end).
+int SectionOf(Stem stem);
+std::pair<int, int> SectionSlots(int section);
 
 QString SectionName(Stem stem);
 QString KeyName(Stem stem, int n = 0);

@@ -22,8 +22,9 @@ CfgText::CfgText(QByteArrayView bytes) : text_(DecodeCfgBytes(bytes)) {
     const qsizetype at = text_.indexOf(control);
     if (at >= 0) {
         faultLine_ = 1 + static_cast<int>(QStringView(text_).left(at).count(QLatin1Char('\n')));
-        fault_ = QStringLiteral("control character 0x%1: not a text file")
-                     .arg(QString::number(text_[at].unicode(), 16).toUpper().rightJustified(2, QLatin1Char('0')));
+        fault_ =
+            QStringLiteral("control character 0x%1: not a text file")
+                .arg(QString::number(text_[at].unicode(), 16).toUpper().rightJustified(2, QLatin1Char('0')));
         return;
     }
     if (QStringView(text_).trimmed().isEmpty()) { // only tabs and line ends are left to trim
@@ -66,13 +67,15 @@ void CfgText::Split() {
                 continue;
             }
             section = cfg::FindSection(line.mid(1, line.size() - 2).trimmed());
+            if (section >= 0) sections_ |= 1u << section;
             continue;
         }
         const qsizetype equals = line.indexOf(QLatin1Char('='));
         const QStringView key = equals > 0 ? line.left(equals).trimmed() : QStringView();
         if (key.isEmpty()) {
-            SetLineProblem(number,
-                           QStringLiteral("\"%1\" is neither a [section] nor a key=value line").arg(Excerpt(line)));
+            SetLineProblem(
+                number,
+                QStringLiteral("\"%1\" is neither a [section] nor a key=value line").arg(Excerpt(line)));
             continue;
         }
         const int slot = cfg::FindSlot(section, key, &hint);

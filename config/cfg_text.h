@@ -31,6 +31,10 @@ public:
 
     // The value of the key in `slot`, or nullptr when the file lacks it.
     const CfgValue* At(int slot) const;
+    // Whether the file has a section (cfg::FindSection's number) at all.
+    bool HasSection(int section) const {
+        return section >= 0 && section < 32 && (sections_ >> section & 1u) != 0;
+    }
 
 private:
     void Split();
@@ -38,6 +42,7 @@ private:
 
     QString text_;
     std::vector<CfgValue> slots_;
+    quint32 sections_ = 0; // bit per known section
     QString fault_;
     int faultLine_ = 0;
     QString lineProblem_;

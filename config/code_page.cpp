@@ -50,9 +50,10 @@ bool CanHoldName(QStringView name, int maxChars, QString* why) {
     for (const QChar c : name) {
         if (IsUnitChar(c)) continue;
         if (why) {
-            const QString shown = c.unicode() < 0x20 || c.isSurrogate() || (c.unicode() >= 0x7F && c.unicode() < 0xA0)
-                                      ? QStringLiteral("U+%1").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper()
-                                      : QStringLiteral("'%1'").arg(c);
+            const QString shown =
+                c.unicode() < 0x20 || c.isSurrogate() || (c.unicode() >= 0x7F && c.unicode() < 0xA0)
+                    ? QStringLiteral("U+%1").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper()
+                    : QStringLiteral("'%1'").arg(c);
             *why = QStringLiteral("the unit cannot hold %1 in a name").arg(shown);
         }
         return false;

@@ -73,19 +73,33 @@ bool ToFloat(double value, float* out) {
 
 // A threshold edit's text: a voltage, or what an unset edit shows.
 bool IsThresholdText(QStringView text, QString* why = nullptr) {
-    return text.isEmpty() || text == kDefaultText || number::ParseDecimal(text, 0.0, kMaxVolts, why).has_value();
+    return text.isEmpty() || text == kDefaultText ||
+           number::ParseDecimal(text, 0.0, kMaxVolts, why).has_value();
 }
 
 // ---- reading ----
 
-// Reads keys by stem and number. Every getter returns the key's default when
-// the file lacks the key or its value is refused; the earliest refusal (by
-// line) and the keys the file lacks are kept for the report.
+// Reads keys by stem and number. A getter gives nothing for a key the file
+// lacks (the store holds its default already) or whose value is refused; the
+// earliest refusal (by line) and the keys the file lacks are kept for the
+// report. Made without a text, it gives every key's default instead: that is
+// how the defaults are made, once.
 class Reader {
 public:
-    explicit Reader(const CfgText& text)
+    explicit Reader(const CfgText* text)
         : text_(text), missing_(static_cast<std::size_t>(cfg::SlotCount()), false) {
-        if (text.lineProblemLine() != 0) Refuse(text.lineProblemLine(), text.lineProblem());
+        if (text && text->lineProblemLine() != 0) Refuse(text->lineProblemLine(), text->lineProblem());
+    }
+
+    // Whether to read the keys of a stem's section: a section the file lacks
+    // leaves its defaults, and all its keys count as missing.
+    bool Section(cfg::Stem anyStemOfIt) {
+        if (!text_) return true;
+        const int section = cfg::SectionOf(anyStemOfIt);
+        if (text_->HasSection(section)) return true;
+        const auto [first, end] = cfg::SectionSlots(section);
+        std::fill(missing_.begin() + first, missing_.begin() + end, true);
+        return false;
     }
 
     bool anyFound() const { return anyFound_; }
@@ -93,36 +107,41 @@ public:
     const QString& error() const { return error_; }
     QStringList missingKeys() const { return cfg::DescribeSlots(missing_); }
 
-    qint64 Int(cfg::Stem stem, int n, qint64 def, Range range) {
+    std::optional<qint64> Int(cfg::Stem stem, int n, qint64 def, Range range) {
         const CfgValue* v = Value(stem, n);
-        return v ? Parsed(stem, n, *v, range).value_or(def) : def;
+        if (!v) return Default(def);
+        return Parsed(stem, n, *v, range);
     }
     // Any integer but 0 is true.
-    bool Bool(cfg::Stem stem, int n = 0) { return Int(stem, n, 0, kInt32) != 0; }
-    std::uint8_t Flag(cfg::Stem stem, int n) { return Bool(stem, n) ? 1 : 0; }
-    std::uint8_t Byte(cfg::Stem stem, int n, int def = 0) {
-        return static_cast<std::uint8_t>(Int(stem, n, def, kByte));
+    std::optional<bool> Bool(cfg::Stem stem, int n = 0) {
+        const std::optional<qint64> v = Int(stem, n, 0, kInt32);
+        return v ? std::optional<bool>(*v != 0) : std::nullopt;
+    }
+    std::optional<std::uint8_t> Byte(cfg::Stem stem, int n, int def = 0) {
+        const std::optional<qint64> v = Int(stem, n, def, kByte);
+        return v ? std::optional<std::uint8_t>(static_cast<std::uint8_t>(*v)) : std::nullopt;
     }
 
     // A box index: 0..entries-1, or `none` (and -1) for no selection.
-    int Index(cfg::Stem stem, int n, int entries, int none = kNoSelection) {
+    std::optional<int> Index(cfg::Stem stem, int n, int entries, int none = kNoSelection) {
         const CfgValue* v = Value(stem, n);
-        if (!v) return Selection(0, entries);
+        if (!v) return Default(Selection(0, entries));
         const std::optional<qint64> index = Parsed(stem, n, *v, kInt32);
-        if (!index) return Selection(0, entries);
+        if (!index) return std::nullopt;
         if (*index == kNoSelection || *index == none) return kNoSelection;
         if (*index >= 0 && *index < entries) return static_cast<int>(*index);
         QString why = number::OutOfRangeText(v->text, none == kNoSelection ? -1 : 0, entries - 1);
         if (none != kNoSelection) why += QStringLiteral("; %1 is none").arg(none);
         Refuse(stem, n, *v, why);
-        return Selection(0, entries);
+        return std::nullopt;
     }
 
     // Cut to what the field holds; the file cannot keep white space at the
-    // end. Nothing when the key is missing or refused: the caller's default.
-    std::optional<QString> Name(cfg::Stem stem, int n, int maxChars) {
+    // end. The default is made only when it is wanted.
+    template <typename MakeDefault>
+    std::optional<QString> Name(cfg::Stem stem, int n, int maxChars, MakeDefault makeDefault) {
         const CfgValue* v = Value(stem, n);
-        if (!v) return std::nullopt;
+        if (!v) return text_ ? std::nullopt : std::optional<QString>(makeDefault());
         const QStringView name = v->text.left(maxChars).trimmed();
         QString why;
         if (CanHoldName(name, maxChars, &why)) return name.toString();
@@ -131,49 +150,56 @@ public:
     }
 
     // Volts as the edit shows them, which the file keeps as text.
-    QString Threshold(cfg::Stem stem) {
+    std::optional<QString> Threshold(cfg::Stem stem) {
         const CfgValue* v = Value(stem, 0);
-        if (!v) return kDefaultText;
+        if (!v) return Default(kDefaultText);
         QString why;
         if (IsThresholdText(v->text, &why)) return v->text.toString();
         Refuse(stem, 0, *v, why);
-        return kDefaultText;
+        return std::nullopt;
     }
 
-    float Float(cfg::Stem stem, int n, float def) {
+    std::optional<float> Float(cfg::Stem stem, int n, float def) {
         const CfgValue* v = Value(stem, n);
-        if (!v) return def;
+        if (!v) return Default(def);
         const std::optional<double> value = Decimal(stem, n, *v);
         float f = def;
-        if (value && !ToFloat(*value, &f))
-            Refuse(stem, n, *v, number::OutOfRangeText(v->text, -FLT_MAX, FLT_MAX));
-        return f;
+        if (!value) return std::nullopt;
+        if (ToFloat(*value, &f)) return f;
+        Refuse(stem, n, *v, number::OutOfRangeText(v->text, -FLT_MAX, FLT_MAX));
+        return std::nullopt;
     }
 
     // A float cut toward zero into a signed byte.
-    std::int8_t Offset(cfg::Stem stem, int n) {
+    std::optional<std::int8_t> Offset(cfg::Stem stem, int n) {
         const CfgValue* v = Value(stem, n);
-        if (!v) return 0;
+        if (!v) return Default(std::int8_t{0});
         const std::optional<double> value = Decimal(stem, n, *v);
-        if (!value) return 0;
+        if (!value) return std::nullopt;
         const double whole = std::trunc(*value);
         if (whole >= -128 && whole <= 127) return static_cast<std::int8_t>(whole);
         Refuse(stem, n, *v, number::OutOfRangeText(v->text, -128, 127));
-        return 0;
+        return std::nullopt;
     }
 
     // Check states of a list of outputs, as far as the file's count says.
     void Checks(cfg::Stem countStem, cfg::Stem selectedStem, std::vector<CheckListEntry>& list) {
-        const qint64 count =
-            std::min<qint64>({Int(countStem, 0, 0, kCount), kCheckListMax, static_cast<qint64>(list.size())});
+        const qint64 count = std::min<qint64>(
+            {Int(countStem, 0, 0, kCount).value_or(0), kCheckListMax, static_cast<qint64>(list.size())});
         for (int i = 0; i < count; ++i)
-            list[static_cast<std::size_t>(i)].checked = Bool(selectedStem, i);
+            if (const std::optional<bool> checked = Bool(selectedStem, i))
+                list[static_cast<std::size_t>(i)].checked = *checked;
     }
 
 private:
+    template <typename T> std::optional<T> Default(T def) const {
+        return text_ ? std::nullopt : std::optional<T>(def);
+    }
+
     const CfgValue* Value(cfg::Stem stem, int n) {
+        if (!text_) return nullptr;
         const std::size_t slot = static_cast<std::size_t>(cfg::Slot(stem, n));
-        const CfgValue* v = text_.At(static_cast<int>(slot));
+        const CfgValue* v = text_->At(static_cast<int>(slot));
         if (v)
             anyFound_ = true;
         else if (slot < missing_.size())
@@ -187,16 +213,19 @@ private:
         error_ = problem;
     }
     void Refuse(cfg::Stem stem, int n, const CfgValue& v, const QString& why) {
-        if (errorLine_ == 0 || v.line < errorLine_) Refuse(v.line, cfg::KeyName(stem, n) + QStringLiteral(": ") + why);
+        if (errorLine_ == 0 || v.line < errorLine_)
+            Refuse(v.line, cfg::KeyName(stem, n) + QStringLiteral(": ") + why);
     }
 
     // Decimal, or hexadecimal after "0x" as older files may have it.
     std::optional<qint64> Parsed(cfg::Stem stem, int n, const CfgValue& v, Range range) {
         const QStringView text = v.text; // trimmed already
-        const bool hex = text.mid(text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+')) ? 1 : 0)
-                             .startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
+        const bool hex =
+            text.mid(text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+')) ? 1 : 0)
+                .startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
         QString why;
-        const std::optional<qint64> value = number::ParseInteger(text, range.min, range.max, &why, hex ? 16 : 10);
+        const std::optional<qint64> value =
+            number::ParseInteger(text, range.min, range.max, &why, hex ? 16 : 10);
         if (!value) Refuse(stem, n, v, why);
         return value;
     }
@@ -209,7 +238,7 @@ private:
         return value;
     }
 
-    const CfgText& text_;
+    const CfgText* text_;
     std::vector<bool> missing_; // by slot
     bool anyFound_ = false;
     int errorLine_ = 0;
@@ -228,31 +257,35 @@ template <typename Index> cfg::Stem Nth(cfg::Stem first, Index i) {
     return static_cast<cfg::Stem>(first + static_cast<int>(i));
 }
 
-// ---- loading, in file order ----
-
-// The name, or its default, made only when needed.
-template <typename Make> QString NameOr(std::optional<QString> name, Make makeDefault) {
-    return name ? std::move(*name) : makeDefault();
+// Sets a field only when the reader gave a value.
+template <typename T, typename Set> void Put(const std::optional<T>& value, Set set) {
+    if (value) set(*value);
 }
 
+// ---- loading, in file order; each key the file has goes into the store ----
+
 void LoadInputs(ConfigStore& s, Reader& r) {
+    if (!r.Section(cfg::kInputName)) return;
     for (int n = 1; n <= kInputCount; ++n) {
-        SetInputName(s, n, r.Name(cfg::kInputName, n, kNameChars).value_or(kDefaultText));
-        SetInputMode(s, n, r.Index(cfg::kInputMode, n, kModeEntries, kModeNone));
+        Put(r.Name(cfg::kInputName, n, kNameChars, [] { return kDefaultText; }),
+            [&](const QString& v) { SetInputName(s, n, v); });
+        Put(r.Index(cfg::kInputMode, n, kModeEntries, kModeNone), [&](int v) { SetInputMode(s, n, v); });
     }
     PwmControls pwm = s.pwm();
-    pwm.inputPwm = r.Bool(cfg::kInputPwmEnable);
+    Put(r.Bool(cfg::kInputPwmEnable), [&](bool v) { pwm.inputPwm = v; });
     s.setPwm(pwm);
 }
 
 void LoadOutputs(ConfigStore& s, Reader& r) {
+    using namespace cfg;
+    if (!r.Section(kOutputName)) return;
+    for (int ch = 1; ch <= kOutputCount; ++ch)
+        Put(r.Name(kOutputName, ch, kNameChars, [] { return kDefaultText; }),
+            [&](const QString& v) { SetOutputName(s, ch, v); });
     // The low battery and start button lists are rebuilt from the new names.
     std::vector<CheckListEntry> list;
-    for (int ch = 1; ch <= kOutputCount; ++ch) {
-        const QString name = r.Name(cfg::kOutputName, ch, kNameChars).value_or(kDefaultText);
-        list.push_back({name, false});
-        SetOutputName(s, ch, name);
-    }
+    for (int ch = 1; ch <= kOutputCount; ++ch)
+        list.push_back({OutputName(s, ch), false});
     LowBatteryControls low = s.lowBattery();
     low.list = list;
     s.setLowBattery(low);
@@ -260,104 +293,120 @@ void LoadOutputs(ConfigStore& s, Reader& r) {
     start.list = list;
     s.setStartButton(start);
 
-    for (int ch = 1; ch <= kOutputCount; ++ch)
-        SetOutputTrigger(s, ch, r.Byte(cfg::kOutputTrigger, ch));
-    for (int ch = 1; ch <= kOutputCount; ++ch)
-        SetOutputTriggerLevel(s, ch, r.Byte(cfg::kOutputTrigLevel, ch) == 16 ? 16 : 1);
-    for (int ch = 1; ch <= kOutputCount; ++ch)
-        SetOutputDelay(s, ch, r.Byte(cfg::kOutputDelay, ch));
-    for (int ch = 1; ch <= kHighPowerCount; ++ch)
-        SetOutputMaxCurrent(s, ch, static_cast<int>(r.Int(cfg::kOutputMaxCurrent, ch, 100, kWord)));
-    for (int ch = 1; ch <= kHighPowerCount; ++ch)
-        SetOutputPeakTime(s, ch, r.Byte(cfg::kOutputPeakTime, ch, 100));
-    for (int ch = 1; ch <= kHighPowerCount; ++ch)
-        SetOutputLowCurrent(s, ch, static_cast<int>(r.Int(cfg::kOutputLowCurrent, ch, 0, kWord)));
-    for (int ch = 1; ch <= kHighPowerCount; ++ch)
-        SetOutputLowCurrentTime(s, ch, r.Byte(cfg::kOutputLowCurrentTime, ch));
-    for (int ch = 1; ch <= kOutputCount; ++ch)
-        SetOutputOnTime(s, ch, static_cast<int>(r.Int(cfg::kOutputOnTime, ch, 0, kOnTimeTenths)));
+    for (int ch = 1; ch <= kOutputCount; ++ch) {
+        Put(r.Byte(kOutputTrigger, ch), [&](std::uint8_t v) { SetOutputTrigger(s, ch, v); });
+        Put(r.Byte(kOutputTrigLevel, ch),
+            [&](std::uint8_t v) { SetOutputTriggerLevel(s, ch, v == 16 ? 16 : 1); });
+        Put(r.Byte(kOutputDelay, ch), [&](std::uint8_t v) { SetOutputDelay(s, ch, v); });
+        Put(r.Int(kOutputOnTime, ch, 0, kOnTimeTenths), [&](qint64 v) { SetOutputOnTime(s, ch, int(v)); });
+    }
+    for (int ch = 1; ch <= kHighPowerCount; ++ch) {
+        Put(r.Int(kOutputMaxCurrent, ch, 100, kWord), [&](qint64 v) { SetOutputMaxCurrent(s, ch, int(v)); });
+        Put(r.Byte(kOutputPeakTime, ch, 100), [&](std::uint8_t v) { SetOutputPeakTime(s, ch, v); });
+        Put(r.Int(kOutputLowCurrent, ch, 0, kWord), [&](qint64 v) { SetOutputLowCurrent(s, ch, int(v)); });
+        Put(r.Byte(kOutputLowCurrentTime, ch), [&](std::uint8_t v) { SetOutputLowCurrentTime(s, ch, v); });
+    }
 
     PwmControls pwm = s.pwm();
-    pwm.pwm1 = r.Bool(cfg::kOutputPwm1);
-    pwm.pwm2 = r.Bool(cfg::kOutputPwm2);
+    Put(r.Bool(kOutputPwm1), [&](bool v) { pwm.pwm1 = v; });
+    Put(r.Bool(kOutputPwm2), [&](bool v) { pwm.pwm2 = v; });
     s.setPwm(pwm);
 }
 
 void LoadLowBatteryAndStartButton(ConfigStore& s, Reader& r) {
-    LowBatteryControls lb = s.lowBattery();
-    lb.lowThreshold = r.Threshold(cfg::kLowTrig);
-    lb.upperThreshold = r.Threshold(cfg::kUpperTrig);
-    r.Checks(cfg::kLowListCount, cfg::kLowListSelected, lb.list);
-    s.setLowBattery(lb);
-
-    StartButtonControls sb = s.startButton();
-    sb.trigger = r.Index(cfg::kStartTriggerIndex, 0, kTriggerSourceCount);
-    r.Checks(cfg::kStartListCount, cfg::kStartListSelected, sb.list);
-    s.setStartButton(sb);
+    if (r.Section(cfg::kLowTrig)) {
+        LowBatteryControls lb = s.lowBattery();
+        Put(r.Threshold(cfg::kLowTrig), [&](const QString& v) { lb.lowThreshold = v; });
+        Put(r.Threshold(cfg::kUpperTrig), [&](const QString& v) { lb.upperThreshold = v; });
+        r.Checks(cfg::kLowListCount, cfg::kLowListSelected, lb.list);
+        s.setLowBattery(lb);
+    }
+    if (r.Section(cfg::kStartTriggerIndex)) {
+        StartButtonControls sb = s.startButton();
+        Put(r.Index(cfg::kStartTriggerIndex, 0, kTriggerSourceCount), [&](int v) { sb.trigger = v; });
+        r.Checks(cfg::kStartListCount, cfg::kStartListSelected, sb.list);
+        s.setStartButton(sb);
+    }
 }
 
 void LoadCanRules(ConfigStore& s, Reader& r) {
     using namespace cfg;
-    const auto int32 = [&r](Stem stem, int n) { return static_cast<std::int32_t>(r.Int(stem, n, 0, kInt32)); };
-    for (int n = 1; n <= kCanRuleCount; ++n) {
-        CanInputRule rule;
-        rule.enabled = r.Flag(kRuleEnabled, n);
-        rule.onId = int32(kRuleIdOn, n);
-        rule.offId = int32(kRuleIdOff, n);
-        rule.onOperator = int32(kRuleOperatorOn, n);
-        rule.offOperator = int32(kRuleOperatorOff, n);
-        rule.onValue = int32(kRuleValueOn, n);
-        rule.offValue = int32(kRuleValueOff, n);
-        rule.onHighPos = r.Byte(kRuleHighOnPos, n, 255);
-        rule.onLowPos = r.Byte(kRuleLowOnPos, n, 255);
-        rule.offHighPos = r.Byte(kRuleHighOffPos, n, 255);
-        rule.offLowPos = r.Byte(kRuleLowOffPos, n, 255);
-        rule.name = NameOr(r.Name(kRuleName, n, kNameChars), [n] { return QStringLiteral("CAN %1").arg(n); });
-        rule.rowEnable = r.Flag(kRuleRowEnabled, n);
-        rule.rowByte = r.Byte(kRuleRowIndex, n);
-        rule.rowValue = r.Byte(kRuleRowValue, n);
-        rule.dataType = r.Byte(kRuleDataType, n);
-        rule.dimension = r.Name(kRuleDimension, n, kDimensionChars).value_or(QString());
-        rule.multiplicator = r.Float(kRuleMultiplicator, n, 1.0f);
-        rule.offset = r.Offset(kRuleOffset, n);
+    const auto int32 = [&r](Stem stem, int n, std::int32_t& field) {
+        Put(r.Int(stem, n, 0, kInt32), [&](qint64 v) { field = static_cast<std::int32_t>(v); });
+    };
+    const auto byte = [&r](Stem stem, int n, std::uint8_t& field, int def = 0) {
+        Put(r.Byte(stem, n, def), [&](std::uint8_t v) { field = v; });
+    };
+    const bool rules = r.Section(kRuleEnabled);
+    for (int n = 1; rules && n <= kCanRuleCount; ++n) {
+        CanInputRule rule = CanRuleRecord(s, n - 1);
+        Put(r.Bool(kRuleEnabled, n), [&](bool v) { rule.enabled = v ? 1 : 0; });
+        int32(kRuleIdOn, n, rule.onId);
+        int32(kRuleIdOff, n, rule.offId);
+        int32(kRuleOperatorOn, n, rule.onOperator);
+        int32(kRuleOperatorOff, n, rule.offOperator);
+        int32(kRuleValueOn, n, rule.onValue);
+        int32(kRuleValueOff, n, rule.offValue);
+        byte(kRuleHighOnPos, n, rule.onHighPos, 255);
+        byte(kRuleLowOnPos, n, rule.onLowPos, 255);
+        byte(kRuleHighOffPos, n, rule.offHighPos, 255);
+        byte(kRuleLowOffPos, n, rule.offLowPos, 255);
+        const std::optional<QString> name =
+            r.Name(kRuleName, n, kNameChars, [n] { return QStringLiteral("CAN %1").arg(n); });
+        Put(name, [&](const QString& v) { rule.name = v; });
+        Put(r.Bool(kRuleRowEnabled, n), [&](bool v) { rule.rowEnable = v ? 1 : 0; });
+        byte(kRuleRowIndex, n, rule.rowByte);
+        byte(kRuleRowValue, n, rule.rowValue);
+        byte(kRuleDataType, n, rule.dataType);
+        Put(r.Name(kRuleDimension, n, kDimensionChars, [] { return QString(); }),
+            [&](const QString& v) { rule.dimension = v; });
+        Put(r.Float(kRuleMultiplicator, n, 1.0f), [&](float v) { rule.multiplicator = v; });
+        Put(r.Offset(kRuleOffset, n), [&](std::int8_t v) { rule.offset = v; });
         SetCanRuleRecord(s, n - 1, rule);
-        s.setCanInputNameText(n, rule.name); // the record has it already
+        Put(name, [&](const QString& v) { s.setCanInputNameText(n, v); }); // the record has it already
     }
 
+    if (!r.Section(kCanEnable)) return;
     CanSettingsControls settings = s.canSettings();
-    settings.enable = r.Bool(kCanEnable);
-    settings.inputIndex = r.Index(kCanInputPin, 0, kCanInputPins);
+    Put(r.Bool(kCanEnable), [&](bool v) { settings.enable = v; });
+    Put(r.Index(kCanInputPin, 0, kCanInputPins), [&](int v) { settings.inputIndex = v; });
     s.setCanSettings(settings);
 }
 
 void LoadVirtualInputsAndFlash(ConfigStore& s, Reader& r) {
     using namespace cfg;
-    for (int n = 1; n <= kVirtualInputCount; ++n) {
-        VirtualInputDef def;
+    const auto byte = [&r](Stem stem, int n, std::uint8_t& field, int def = 0) {
+        Put(r.Byte(stem, n, def), [&](std::uint8_t v) { field = v; });
+    };
+    const bool virtuals = r.Section(kVirtualName);
+    for (int n = 1; virtuals && n <= kVirtualInputCount; ++n) {
+        VirtualInputDef def = VirtualInputRecord(s, n - 1);
         for (int i = 0; i < 3; ++i)
-            def.delay[i] = r.Byte(Nth(kVirtualDelay1, i), n);
+            byte(Nth(kVirtualDelay1, i), n, def.delay[i]);
         for (int i = 0; i < 3; ++i)
-            def.term[i] = r.Byte(Nth(kVirtualTerm1, i), n);
+            byte(Nth(kVirtualTerm1, i), n, def.term[i]);
         for (int i = 0; i < 2; ++i)
-            def.op[i] = r.Byte(Nth(kVirtualOperator1, i), n);
-        def.invertMask = r.Byte(kVirtualMask, n);
-        def.name =
-            NameOr(r.Name(kVirtualName, n, kNameChars), [n] { return QStringLiteral("VIRTUAL %1").arg(n); });
+            byte(Nth(kVirtualOperator1, i), n, def.op[i]);
+        byte(kVirtualMask, n, def.invertMask);
+        const std::optional<QString> name =
+            r.Name(kVirtualName, n, kNameChars, [n] { return QStringLiteral("VIRTUAL %1").arg(n); });
+        Put(name, [&](const QString& v) { def.name = v; });
         SetVirtualInputRecord(s, n - 1, def);
-        s.setVirtualInputNameText(n, def.name); // the record has it already
+        Put(name, [&](const QString& v) { s.setVirtualInputNameText(n, v); }); // the record has it already
     }
 
-    for (int n = 1; n <= kFlashCount; ++n) {
-        FlashDef def;
-        def.enabled = r.Flag(kFlashEnabled, n);
-        def.continuous = r.Flag(kFlashContinues, n);
-        def.trigger = r.Byte(kFlashTrigger, n);
+    const bool flashes = r.Section(kFlashName);
+    for (int n = 1; flashes && n <= kFlashCount; ++n) {
+        FlashDef def = FlashRecord(s, n - 1);
+        Put(r.Bool(kFlashEnabled, n), [&](bool v) { def.enabled = v ? 1 : 0; });
+        Put(r.Bool(kFlashContinues, n), [&](bool v) { def.continuous = v ? 1 : 0; });
+        byte(kFlashTrigger, n, def.trigger);
         for (int slot = 0; slot < kFlashOutputSlots; ++slot)
-            def.outputs[slot] = r.Byte(FlashSlots(n), slot, 255);
-        def.flashTime = r.Byte(kFlashTime, n);
-        def.duration = r.Byte(kFlashDuration, n);
-        def.name =
-            NameOr(r.Name(kFlashName, n, kFlashNameChars), [n] { return QStringLiteral("FLASH %1").arg(n); });
+            byte(FlashSlots(n), slot, def.outputs[slot], 255);
+        byte(kFlashTime, n, def.flashTime);
+        byte(kFlashDuration, n, def.duration);
+        Put(r.Name(kFlashName, n, kFlashNameChars, [n] { return QStringLiteral("FLASH %1").arg(n); }),
+            [&](const QString& v) { def.name = v; });
         SetFlashRecord(s, n - 1, def);
     }
 }
@@ -365,17 +414,30 @@ void LoadVirtualInputsAndFlash(ConfigStore& s, Reader& r) {
 void LoadExports(ConfigStore& s, Reader& r) {
     using namespace cfg;
     for (int e = 1; e <= 4; ++e) {
+        if (!r.Section(ExportStem(e, kExport1Enabled, kExport2Enabled))) continue;
         CanExportControls c = s.canExport(e);
-        c.enable = r.Bool(ExportStem(e, kExport1Enabled, kExport2Enabled));
-        c.id = HexIdText(static_cast<unsigned>(r.Int(ExportStem(e, kExport1Id, kExport2Id), 0, 0, kId16)));
-        if (e == 1) c.rowCount = QString::number(r.Int(kExport1RowCount, 0, 12, kByte));
-        c.refresh = QString::number(r.Int(ExportStem(e, kExport1Refresh, kExport2Refresh), 0, 100, kWord));
-        c.boxes.assign(static_cast<std::size_t>(ExportBoxCount(e)), kNoSelection);
+        Put(r.Bool(ExportStem(e, kExport1Enabled, kExport2Enabled)), [&](bool v) { c.enable = v; });
+        Put(r.Int(ExportStem(e, kExport1Id, kExport2Id), 0, 0, kId16),
+            [&](qint64 v) { c.id = HexIdText(static_cast<unsigned>(v)); });
+        if (e == 1)
+            Put(r.Int(kExport1RowCount, 0, 12, kByte), [&](qint64 v) { c.rowCount = QString::number(v); });
+        Put(r.Int(ExportStem(e, kExport1Refresh, kExport2Refresh), 0, 100, kWord),
+            [&](qint64 v) { c.refresh = QString::number(v); });
+        c.boxes.resize(static_cast<std::size_t>(ExportBoxCount(e)), kNoSelection);
         for (int i = 0; i < ExportBoxCount(e); ++i)
-            c.boxes[static_cast<std::size_t>(i)] =
-                r.Index(ExportStem(e, kExport1Box, kExport2Box), ExportFirstKey(e) + i, ExportEntries(e));
+            Put(r.Index(ExportStem(e, kExport1Box, kExport2Box), ExportFirstKey(e) + i, ExportEntries(e)),
+                [&](int v) { c.boxes[static_cast<std::size_t>(i)] = v; });
         s.setCanExport(e, c);
     }
+}
+
+void Load(ConfigStore& s, Reader& r) {
+    LoadInputs(s, r);
+    LoadOutputs(s, r);
+    LoadLowBatteryAndStartButton(s, r);
+    LoadCanRules(s, r);
+    LoadVirtualInputsAndFlash(s, r);
+    LoadExports(s, r);
 }
 
 // Every block but the unit name, with the signals the name setters give.
@@ -422,21 +484,23 @@ ConfigFileReport Refused(const QString& error) {
 
 // Reads the whole file, refusing what is no regular file or too large.
 bool ReadWhole(const QString& path, QByteArray* bytes, QString* problem) {
-    const QString tooLarge = QStringLiteral("too large (a configuration file has at most %1 bytes)")
-                                 .arg(kMaxConfigFileBytes);
+    const QString tooLarge =
+        QStringLiteral("too large (a configuration file has at most %1 bytes)").arg(kMaxConfigFileBytes);
 #ifdef Q_OS_UNIX
     // Non-blocking, so that a FIFO cannot hang the open; it is refused below.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
         const int err = errno;
         *problem = err == ENOENT || err == ENOTDIR ? QStringLiteral("no such file")
-                   : err == EACCES || err == EPERM ? QStringLiteral("permission denied")
-                                                   : QString::fromStdString(std::generic_category().message(err));
+                   : err == EACCES || err == EPERM
+                       ? QStringLiteral("permission denied")
+                       : QString::fromStdString(std::generic_category().message(err));
         return false;
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        *problem = S_ISDIR(st.st_mode) ? QStringLiteral("is a directory") : QStringLiteral("not a regular file");
+        *problem =
+            S_ISDIR(st.st_mode) ? QStringLiteral("is a directory") : QStringLiteral("not a regular file");
         ::close(fd);
         return false;
     }
@@ -599,8 +663,8 @@ void SaveOutputs(const ConfigStore& s, Writer& w) {
 void SaveLowBatteryAndStartButton(const ConfigStore& s, Writer& w) {
     using namespace cfg;
     w.Section(kLowTrig);
-    for (const auto& [stem, text] :
-         {std::pair{kLowTrig, s.lowBattery().lowThreshold}, std::pair{kUpperTrig, s.lowBattery().upperThreshold}}) {
+    for (const auto& [stem, text] : {std::pair{kLowTrig, s.lowBattery().lowThreshold},
+                                     std::pair{kUpperTrig, s.lowBattery().upperThreshold}}) {
         QString why;
         if (!IsThresholdText(text, &why)) w.Fail(stem, 0, why);
         w.Text(stem, 0, text);
@@ -682,8 +746,8 @@ void SaveExports(const ConfigStore& s, Writer& w) {
         const std::optional<long long> id = ParseHexId(c.id);
         if (!id) return w.Fail(NotAnIntegerMessage(QStringLiteral("0x") + c.id));
         // Read as a 32-bit integer, as the upload does: eight F digits are -1.
-        w.Int(ExportStem(e, kExport1Id, kExport2Id), 0, static_cast<std::int32_t>(static_cast<std::uint32_t>(*id)),
-              kId16);
+        w.Int(ExportStem(e, kExport1Id, kExport2Id), 0,
+              static_cast<std::int32_t>(static_cast<std::uint32_t>(*id)), kId16);
         if (e == 1) {
             const std::optional<long long> rows = ParseDecimal(c.rowCount);
             if (!rows) return w.Fail(NotAnIntegerMessage(c.rowCount));
@@ -740,18 +804,22 @@ ConfigFileReport ParseConfigText(ConfigStore& into, QByteArrayView bytes, const 
         return Refused(displayName + where + QStringLiteral(": ") + text.fault());
     }
 
+    // What a file lacks keeps the defaults, made once from no file at all.
+    static const ConfigStore* const defaults = [] {
+        auto* store = new ConfigStore; // lives as long as the program
+        Reader none(nullptr);
+        Load(*store, none);
+        return store;
+    }();
     ConfigStore scratch;
-    Reader reader(text);
-    LoadInputs(scratch, reader);
-    LoadOutputs(scratch, reader);
-    LoadLowBatteryAndStartButton(scratch, reader);
-    LoadCanRules(scratch, reader);
-    LoadVirtualInputsAndFlash(scratch, reader);
-    LoadExports(scratch, reader);
+    CopyBlocks(*defaults, scratch);
+    Reader reader(&text);
+    Load(scratch, reader);
     if (!reader.anyFound())
         return Refused(displayName + QStringLiteral(": not a configuration file (no known section and key)"));
     if (reader.errorLine() != 0)
-        return Refused(QStringLiteral("%1:%2: %3").arg(displayName).arg(reader.errorLine()).arg(reader.error()));
+        return Refused(
+            QStringLiteral("%1:%2: %3").arg(displayName).arg(reader.errorLine()).arg(reader.error()));
 
     CopyBlocks(scratch, into);
     ConfigFileReport report;

@@ -59,14 +59,16 @@ void ConfigStore::Reset() {
             st.canNames[i] = QStringLiteral("CAN %1").arg(i + 1);
             CanInputRule rule;
             rule.name = st.canNames[i];
-            EncodeCanRule(rule, std::span(st.records).subspan(kCanRuleTable + i * kCanRuleBytes, kCanRuleBytes));
+            EncodeCanRule(rule,
+                          std::span(st.records).subspan(kCanRuleTable + i * kCanRuleBytes, kCanRuleBytes));
         }
         for (int i = 0; i < kVirtualInputCount; ++i) {
             st.virtualNames[i] = QStringLiteral("Virtual %1").arg(i + 1);
             VirtualInputDef def;
             def.name = st.virtualNames[i];
             EncodeVirtualInput(
-                def, std::span(st.records).subspan(kVirtualTable + i * kVirtualInputBytes, kVirtualInputBytes));
+                def,
+                std::span(st.records).subspan(kVirtualTable + i * kVirtualInputBytes, kVirtualInputBytes));
         }
         return st;
     }();

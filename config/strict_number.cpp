@@ -24,8 +24,8 @@ int DigitValue(QChar c) {
 // Messages quote the text, but never a whole megabyte of it.
 QString Quoted(QStringView text) {
     constexpr qsizetype kShown = 40;
-    const QString shown = text.size() > kShown ? text.left(kShown - 3).toString() + QStringLiteral("...")
-                                               : text.toString();
+    const QString shown =
+        text.size() > kShown ? text.left(kShown - 3).toString() + QStringLiteral("...") : text.toString();
     return QLatin1Char('"') + shown + QLatin1Char('"');
 }
 

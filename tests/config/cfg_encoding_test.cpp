@@ -16,10 +16,10 @@ TEST(CfgEncoding, NamesSurviveParseSaveParse) {
         const char* name; // UTF-8 of what the unit shows
         QByteArray saved; // NAME1's bytes once saved
     } cases[] = {
-        {"", "Gebl\xe4se", "Gebl\xc3\xa4se", "Gebl\xe4se"},             // Windows-1252 from the field
-        {"", "Gebl\xc3\xa4se", "Gebl\xc3\xa4se", "Gebl\xe4se"},         // UTF-8 written by older versions
-        {"\xef\xbb\xbf", "L\xc3\xbc" "fter", "L\xc3\xbc" "fter", "L\xfc" "fter"}, // UTF-8 with its mark
-        {"", "\x80 5 Stra\xdf" "e", "\xe2\x82\xac 5 Stra\xc3\x9f" "e", "\x80 5 Stra\xdf" "e"},
+        {"", "Gebl\xe4se", "Gebl\xc3\xa4se", "Gebl\xe4se"},           // Windows-1252 from the field
+        {"", "Gebl\xc3\xa4se", "Gebl\xc3\xa4se", "Gebl\xe4se"},       // UTF-8 written by older versions
+        {"\xef\xbb\xbf", "M\xc3\xbchle", "M\xc3\xbchle", "M\xfchle"}, // UTF-8 with its mark
+        {"", "\x80 5 Gro\xdf", "\xe2\x82\xac 5 Gro\xc3\x9f", "\x80 5 Gro\xdf"}, // euro sign, sharp s
         {"", "\xe2\x82\xac 5", "\xe2\x82\xac 5", "\x80 5"},
         {"", "\x93Horn\x94 \x85", "\xe2\x80\x9cHorn\xe2\x80\x9d \xe2\x80\xa6", "\x93Horn\x94 \x85"},
         {"", "\xff", "\xc3\xbf", "\xff"},

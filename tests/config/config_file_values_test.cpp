@@ -110,7 +110,8 @@ TEST(ConfigFileLoad, ListCountReadsAtMost34CheckStates) {
     // A count is no count when it is negative or no number.
     for (const char* count : {"-5", "x"}) {
         ConfigStore s;
-        EXPECT_FALSE(ParseConfigText(s, QByteArray("[LOW_BATTERY]\nOUTPUT_LIST_COUNT=") + count, "unit.cfg").ok);
+        EXPECT_FALSE(
+            ParseConfigText(s, QByteArray("[LOW_BATTERY]\nOUTPUT_LIST_COUNT=") + count, "unit.cfg").ok);
     }
 }
 
@@ -149,18 +150,19 @@ TEST(ConfigFileLoad, SectionAndKeyNamesIgnoreCase) {
 // Values that are no numbers or beyond their field refuse the whole file
 // (config_file_refusal_test.cpp); numbers within their field map as before.
 TEST(ConfigFileLoad, NumbersWithinTheirFieldMapToTheBoxes) {
-    const LoadedFile f("[INPUT]\nMODE1=255\nMODE2=1\n[OUTPUT]\nTRIGLEVEL1=16\nTRIGLEVEL2=255\nTRIGGER4=48\n"
-                       "ON_TIME1=55\nON_TIME2=259\nPWM_1=2\nPWM_2=-1\nMAX_CURRENT1= 0x1F4 \n"
-                       "[CAN_INPUT]\nENABLED1=2\nENABLED2=0\nCAN_LOW_BYTE_ON_POS1=255\nCAN_ID_OFF1=-2147483648\n"
-                       "[CAN_INPUT_ENABLE]\nINPUT_PIN=-1\n"
-                       "[CAN_EXPORT_1]\nROW_COUNT=255\nCHANNEL_INDEX_1=-1\nCHANNEL_INDEX_2=18\n");
+    const LoadedFile f(
+        "[INPUT]\nMODE1=255\nMODE2=1\n[OUTPUT]\nTRIGLEVEL1=16\nTRIGLEVEL2=255\nTRIGGER4=48\n"
+        "ON_TIME1=55\nON_TIME2=259\nPWM_1=2\nPWM_2=-1\nMAX_CURRENT1= 0x1F4 \n"
+        "[CAN_INPUT]\nENABLED1=2\nENABLED2=0\nCAN_LOW_BYTE_ON_POS1=255\nCAN_ID_OFF1=-2147483648\n"
+        "[CAN_INPUT_ENABLE]\nINPUT_PIN=-1\n"
+        "[CAN_EXPORT_1]\nROW_COUNT=255\nCHANNEL_INDEX_1=-1\nCHANNEL_INDEX_2=18\n");
     const ConfigStore& s = f.store;
     EXPECT_EQ(s.input(1).mode, kNoSelection); // the mode is saved as a byte
     EXPECT_EQ(s.input(2).mode, 1);
     EXPECT_TRUE(s.pwm().pwm1);
     EXPECT_TRUE(s.pwm().pwm2);
     EXPECT_EQ(s.output(1).level, 1);
-    EXPECT_EQ(s.output(2).level, 0); // only 16 is OPEN
+    EXPECT_EQ(s.output(2).level, 0);   // only 16 is OPEN
     EXPECT_EQ(s.output(4).trigger, 0); // a code of no source: DISABLED
     EXPECT_EQ(s.output(1).onTime, "5.5");
     EXPECT_EQ(s.output(2).onTime, "25.9"); // as far as the ON timer edit goes

@@ -17,7 +17,8 @@ const QString kNames[] = {"Hazard blink3", "Hazard blink14", "Hazard blink 15"};
 void FromSetter(ConfigStore& s, const QString& name) { SetFlashName(s, 2, name); }
 
 void FromFile(ConfigStore& s, const QString& name) {
-    const ConfigFileReport r = ParseConfigText(s, "[FLASH]\nFLASH_NAME2=" + name.toLatin1() + "\n", "unit.cfg");
+    const ConfigFileReport r =
+        ParseConfigText(s, "[FLASH]\nFLASH_NAME2=" + name.toLatin1() + "\n", "unit.cfg");
     ASSERT_TRUE(r.ok) << r.error.toStdString();
 }
 
@@ -27,7 +28,8 @@ void FromUnit(ConfigStore& s, const QString& name) {
     payload[0] = 1; // flash function 2
     const QByteArray bytes = name.toLatin1().left(kFlashNameBytes);
     std::copy(bytes.begin(), bytes.end(), payload.begin() + 1 + kFlashNameOffset);
-    ASSERT_TRUE(ApplyConfigBlock(s, LinkPacket::make(kGroupApp, msg::FLASH, payload.data(), int(payload.size()))));
+    ASSERT_TRUE(
+        ApplyConfigBlock(s, LinkPacket::make(kGroupApp, msg::FLASH, payload.data(), int(payload.size()))));
 }
 
 } // namespace
@@ -53,6 +55,7 @@ TEST(FlashName, FourteenCharactersOnEveryPathAndThroughAFile) {
             ConfigStore opened;
             ASSERT_TRUE(ParseConfigText(opened, saved, "saved.cfg").ok);
             EXPECT_EQ(FlashName(opened, 2), kept) << p.path << " " << name.toStdString();
-            EXPECT_TRUE(std::ranges::equal(opened.flash(1), s.flash(1))) << p.path << " " << name.toStdString();
+            EXPECT_TRUE(std::ranges::equal(opened.flash(1), s.flash(1)))
+                << p.path << " " << name.toStdString();
         }
 }
