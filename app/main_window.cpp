@@ -7,6 +7,7 @@
 #include "session/window_title.h"
 #include "link/traffic_log.h"
 #include "link/usb_thread.h"
+#include "pages/editor_pages.h"
 #include "pages/general_page.h"
 #include "pages/main_pages.h"
 #include "forms/about_form.h"
@@ -63,11 +64,20 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::CreatePages() {
+    editorPages_ = std::make_unique<EditorPages>(store_, unit_);
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     AddMainPages(*PageControl1, [this](std::size_t index, QWidget& sheet) {
         if (index == kPageGeneral) General = GeneralPage::AddTo(sheet, unit_);
+        else editorPages_->AddTo(index, sheet);
     });
+    connect(&unit_, &UnitSession::refreshNameLists, editorPages_.get(), &EditorPages::RefreshNameLists);
+    // Limits of the check lists are said in the status bar, never in a box.
+    connect(editorPages_.get(), &EditorPages::statusMessage, this,
+            [this](const QString& text) { statusBar()->showMessage(text, 5000); });
+    connect(editorPages_.get(), &EditorPages::readRequested, this, &TMainForm::BtnLoadClick);
+    connect(editorPages_.get(), &EditorPages::uploadRequested, this, &TMainForm::BtnSaveClick);
+    connect(editorPages_.get(), &EditorPages::defaultRequested, this, &TMainForm::BtnDefaultValueClick);
     // In the menu bar's corner: in the tab strip they would push the last
     // tabs out of view at the design width.
     Lamps = new ActivityLamps;

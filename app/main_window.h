@@ -25,6 +25,7 @@ class QTabWidget;
 namespace vm {
 
 class ActivityLamps;
+class EditorPages;
 class ModalWait;
 class GeneralPage;
 class TAboutForm;
@@ -116,6 +117,8 @@ public:
     void setConfigDirectory(const QString& dir) { settings_.configPath = dir; }
     int currentPage() const { return currentPage_; }
     GeneralPage& generalPage() { return *General; }
+    // The configuration pages and their shared name lists.
+    EditorPages& editorPages() { return *editorPages_; }
     QString StatusText(int panel) const;
     void RebuildTitle();
 
@@ -147,6 +150,7 @@ private:
     ConfigStore store_;
     std::unique_ptr<ModalWait> wait_;
     std::unique_ptr<ConfigWorkflow> workflow_;
+    std::unique_ptr<EditorPages> editorPages_;
 
     QTabWidget* PageControl1 = nullptr;
     QMenu* MenuSvc = nullptr;

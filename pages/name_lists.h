@@ -1,0 +1,31 @@
+#pragma once
+// The name-dependent lists, one model per kind, shared by every box and check
+// list that shows it: the 60 trigger sources and the 34 output names. A
+// refresh renames entries in place, so each box keeps its selected index and
+// each check list its checks.
+#include <QStringListModel>
+
+namespace vm {
+
+class ConfigStore;
+
+class NameLists {
+public:
+    NameLists();
+
+    QStringListModel* triggerSources() { return &triggerSources_; }
+    QStringListModel* outputNames() { return &outputNames_; }
+
+    // Takes the names the store holds now.
+    void Refresh(const ConfigStore& store);
+
+private:
+    QStringListModel triggerSources_;
+    QStringListModel outputNames_;
+};
+
+// Renames the model's rows to `names` where they differ; rows are added or
+// removed only when the counts differ.
+void RenameInPlace(QStringListModel& model, const QStringList& names);
+
+} // namespace vm

@@ -1,0 +1,89 @@
+#include "pages/page_binding.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSignalBlocker>
+#include <QValidator>
+#include <algorithm>
+
+namespace vm {
+
+namespace {
+
+const char* const kTypingLength = "typingMaxLength";
+
+// What a number edit takes while typing; a ',' becomes '.' on the way in.
+class NumberValidator : public QValidator {
+public:
+    NumberValidator(rules::NumberEdit rule, QObject* parent) : QValidator(parent), rule_(rule) {}
+    State validate(QString& input, int&) const override {
+        input.replace(QLatin1Char(','), QLatin1Char('.'));
+        return rules::AcceptsText(rule_, input) ? Acceptable : Invalid;
+    }
+
+private:
+    rules::NumberEdit rule_;
+};
+
+void SetTypingLength(QLineEdit* edit, int maxLength) {
+    edit->setProperty(kTypingLength, maxLength);
+    edit->setMaxLength(maxLength);
+}
+
+} // namespace
+
+void BindText(QLineEdit* edit, int maxLength, std::function<void(const QString&)> write) {
+    SetTypingLength(edit, maxLength);
+    QObject::connect(edit, &QLineEdit::textEdited, edit, std::move(write));
+}
+
+void BindNumber(QLineEdit* edit, rules::NumberEdit rule, int maxLength,
+                std::function<void(const QString&)> write) {
+    SetTypingLength(edit, maxLength);
+    edit->setValidator(new NumberValidator(rule, edit));
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit, rule, write = std::move(write)](const QString& typed) {
+        const QString text = rules::ApplyRule(rule, rules::PointForComma(typed));
+        if (text != edit->text()) {
+            // The edit keeps the replaced text, as the unit will get it.
+            const QSignalBlocker blocker(edit);
+            const int cursor = edit->cursorPosition();
+            edit->setText(text);
+            edit->setCursorPosition(std::min<int>(cursor, text.size()));
+        }
+        write(text);
+    });
+}
+
+void BindIndex(QComboBox* box, std::function<void(int)> write) {
+    QObject::connect(box, &QComboBox::activated, box, std::move(write));
+}
+
+void BindCheck(QCheckBox* check, std::function<void(bool)> write) {
+    QObject::connect(check, &QCheckBox::clicked, check, std::move(write));
+}
+
+void ShowText(QLineEdit* edit, const QString& text) {
+    if (edit->text() == text) return;
+    const QSignalBlocker blocker(edit);
+    const int typing = edit->property(kTypingLength).isValid() ? edit->property(kTypingLength).toInt() : 32767;
+    // setText cuts at maxLength: a longer stored text must show (and stay) whole.
+    edit->setMaxLength(std::max<int>(typing, text.size()));
+    edit->setText(text);
+    edit->setCursorPosition(0);
+}
+
+void ShowIndex(QComboBox* box, int index) {
+    const int shown = (index >= 0 && index < box->count()) ? index : -1;
+    if (box->currentIndex() == shown) return;
+    const QSignalBlocker blocker(box);
+    box->setCurrentIndex(shown);
+}
+
+void ShowCheck(QCheckBox* check, bool checked) {
+    if (check->isChecked() == checked) return;
+    const QSignalBlocker blocker(check);
+    check->setChecked(checked);
+}
+
+} // namespace vm
