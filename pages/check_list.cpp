@@ -54,6 +54,8 @@ OutputCheckList::OutputCheckList(QAbstractItemModel* outputNames, const QString&
     setModel(&states_);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    // All 34 outputs in view where the page has room.
+    setMinimumHeight(std::min(kOutputCount * fontMetrics().height() + 2 * frameWidth(), 480));
 }
 
 void OutputCheckList::ShowChecks(const std::vector<bool>& stored, int limit) {

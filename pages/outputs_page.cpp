@@ -21,14 +21,14 @@ enum Col { Number, Name, MaxCurrent, PeakTime, Trigger, Level, Delay, OnTime, In
 
 const Column kColumns[] = {
     {"", "", Cell::Label, kOutputCount, 22},
-    {"Name Pin", "EditOutputName_ch%1", Cell::Text, kOutputCount, 105},
-    {"Max. [A]", "EditMaxCurrentCH%1", Cell::Text, kHighPowerCount, 50},
-    {"Peak [sec]", "EditCurrentPeakTimeCH%1", Cell::Text, kHighPowerCount, 50},
-    {"Input Trigger", "ComboBoxInputTrigCH%1", Cell::Box, kOutputCount, 115},
-    {"Trig By", "ComboBoxTrigLevelCH%1", Cell::Box, kOutputCount, 62},
-    {"Delay [sec]", "EditDelayCH%1", Cell::Text, kOutputCount, 50},
-    {"Timer[sec]", "EditOnTimeCH%1", Cell::Text, kOutputCount, 50},
-    {"Input Pin Conn.", "LabelInputpin%1", Cell::Label, kOutputCount, 165},
+    {"Name Pin", "EditOutputName_ch%1", Cell::Text, kOutputCount, 90},
+    {"Max. [A]", "EditMaxCurrentCH%1", Cell::Text, kHighPowerCount, 44},
+    {"Peak [sec]", "EditCurrentPeakTimeCH%1", Cell::Text, kHighPowerCount, 44},
+    {"Input Trigger", "ComboBoxInputTrigCH%1", Cell::Box, kOutputCount, 100},
+    {"Trig By", "ComboBoxTrigLevelCH%1", Cell::Box, kOutputCount, 54},
+    {"Delay [sec]", "EditDelayCH%1", Cell::Text, kOutputCount, 44},
+    {"Timer[sec]", "EditOnTimeCH%1", Cell::Text, kOutputCount, 44},
+    {"Input Pin Conn.", "LabelInputpin%1", Cell::Label, kOutputCount, 160},
     {"Output Pin Conn.", "", Cell::Label, kOutputCount, 0},
 };
 
@@ -58,7 +58,7 @@ OutputsPage::OutputsPage(PageContext& context, QWidget* parent) : EditorPage(con
     group->setObjectName(QStringLiteral("GroupBoxOutputSettings"));
     auto* grid = new QGridLayout(group);
     grid->setVerticalSpacing(2);
-    grid->setHorizontalSpacing(4);
+    grid->setHorizontalSpacing(3);
     cells_ = BuildRows(*grid, kColumns, kOutputCount, 0, group);
 
     for (int ch = 1; ch <= kOutputCount; ++ch) {

@@ -34,6 +34,9 @@ Cells BuildRows(QGridLayout& grid, std::span<const Column> columns, int rows, in
         for (std::size_t c = 0; c < columns.size(); ++c) {
             if (!*columns[c].caption) continue;
             auto* heading = new QLabel(QString::fromLatin1(columns[c].caption), parent);
+            // A narrow column's heading wraps rather than widening the rows.
+            heading->setWordWrap(columns[c].width > 0);
+            heading->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
             grid.addWidget(heading, firstGridRow, block * width + static_cast<int>(c));
         }
     }
