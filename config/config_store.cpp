@@ -73,13 +73,13 @@ void ConfigStore::Reset() {
         return st;
     }();
     for (int i = 0; i < kInputCount; ++i)
-        inputs_[i] = {start.inputNames[i], kNoSelection};
+        inputs_[i] = {start.inputNames[i], 0};
     records_ = start.records;
     canInputNames_ = start.canNames;
     virtualNames_ = start.virtualNames;
     for (int e = 0; e < 4; ++e) {
         exports_[e] = CanExportControls{};
-        exports_[e].boxes.assign(e == 0 ? kExport1Boxes : kExportBitBoxes[e - 1], kNoSelection);
+        exports_[e].boxes.assign(e == 0 ? kExport1Boxes : kExportBitBoxes[e - 1], 0);
     }
 
     // Everything may have changed: let every view reread.

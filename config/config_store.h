@@ -32,12 +32,14 @@ constexpr int kStartButtonSlots = 16;
 // Bit boxes of CAN exports 2, 3 and 4.
 constexpr int kExportBitBoxes[3] = {34, 34, 64};
 
-// A box with no selection.
+// A box with no selection: only a value from outside that no entry has. Boxes
+// start at their first entry ("DISABLED", "Latching", input 1), so a box
+// nobody touched never packs as 0xFF, the code of "+30".
 constexpr int kNoSelection = -1;
 
 struct InputControls {
     QString name;             // EditInputName_chN
-    int mode = kNoSelection;  // ComboBoxInput_chN: 0 Latching, 1 Momentary
+    int mode = 0;             // ComboBoxInput_chN: 0 Latching, 1 Momentary
     bool operator==(const InputControls&) const = default;
 };
 
@@ -51,8 +53,8 @@ struct OutputControls {
     QString onTime;         // EditOnTimeCHN ("CONT." for continuous)
     QString lowCurrent;     // EditLowCurrentCHN
     QString lowCurrentTime; // EditLowCurrentTimeCHN
-    int trigger = kNoSelection; // ComboBoxInputTrigCHN, index in the trigger source list
-    int level = kNoSelection;   // ComboBoxTrigLevelCHN
+    int trigger = 0;            // ComboBoxInputTrigCHN, index in the trigger source list
+    int level = 0;              // ComboBoxTrigLevelCHN
     bool operator==(const OutputControls&) const = default;
 };
 
@@ -78,14 +80,14 @@ struct LowBatteryControls {
 };
 
 struct StartButtonControls {
-    int trigger = kNoSelection; // ComboBoxInputTrigStartButton
+    int trigger = 0;            // ComboBoxInputTrigStartButton
     std::vector<CheckListEntry> list; // CheckListBoxStartButton
     bool operator==(const StartButtonControls&) const = default;
 };
 
 struct CanSettingsControls {
     bool enable = false;             // CheckBoxCanInputEnable
-    int inputIndex = kNoSelection;   // ComboBoxInputTrigCAN_Input: 0..10 = input 1..11
+    int inputIndex = 0;              // ComboBoxInputTrigCAN_Input: 0..10 = input 1..11
     bool operator==(const CanSettingsControls&) const = default;
 };
 
@@ -109,7 +111,8 @@ public:
     explicit ConfigStore(QObject* parent = nullptr);
 
     // Start values: "CH n" inputs, empty output names, "CAN n" and "Virtual n"
-    // names, zero records, "000"/"12" in the export edits, boxes unselected.
+    // names, zero records, "000"/"12" in the export edits, every box at its
+    // first entry.
     void Reset();
 
     // Page-held blocks. Numbers are 1-based as on the pages (inputs 1..11,

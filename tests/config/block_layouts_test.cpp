@@ -157,7 +157,7 @@ TEST(LowBatteryAndStartButton, SlotsFilledFromTheFront) {
     sb.list[33].checked = true;
     s.setStartButton(sb);
     const LinkPacket q = Packed(s, msg::START_BUTTON_CFG_WRITE, 0);
-    EXPECT_EQ(q.at(4), 0xFF); // no trigger selected
+    EXPECT_EQ(q.at(4), 0); // untouched trigger: "DISABLED"
     EXPECT_EQ(q.at(5), 34);
     for (int pos = 6; pos <= 20; ++pos)
         EXPECT_EQ(q.at(pos), 0xFF);
@@ -187,7 +187,7 @@ TEST(CanExport, IdentifierAndNumberTexts) {
     EXPECT_EQ(p.at(6), 0xFF); // refresh capped at 16 bits
     EXPECT_EQ(p.at(7), 0xFF);
     EXPECT_EQ(p.at(28), 12);
-    EXPECT_EQ(p.at(10), 0xFF); // no selection
+    EXPECT_EQ(p.at(10), 0); // untouched box: "DISABLED"
 
     ASSERT_TRUE(ApplyConfigBlock(s, Answer(msg::CAN_EXPORT, {1, 1, 0xE8, 0x03, 0x12, 0x00}, 74)));
     EXPECT_EQ(s.canExport(3).id, "012");

@@ -15,9 +15,12 @@ TEST(ConfigStore, StartValues) {
     ConfigStore s;
     EXPECT_EQ(InputName(s, 1), "CH 1");
     EXPECT_EQ(InputName(s, 11), "CH 11");
-    EXPECT_EQ(s.input(3).mode, kNoSelection);
+    // Every box starts at its first entry: nothing packs as "+30" unasked.
+    EXPECT_EQ(s.input(3).mode, 0);
     EXPECT_EQ(OutputName(s, 34), "");
-    EXPECT_EQ(s.output(5).trigger, kNoSelection);
+    EXPECT_EQ(s.output(5).trigger, 0);
+    EXPECT_EQ(OutputTrigger(s, 5), 0);
+    EXPECT_EQ(s.output(5).level, 0);
     for (int n = 1; n <= kCanRuleCount; ++n) {
         EXPECT_EQ(CanInputName(s, n), QStringLiteral("CAN %1").arg(n));
         EXPECT_EQ(CanRuleRecord(s, n - 1).name, QStringLiteral("CAN %1").arg(n));
@@ -28,14 +31,15 @@ TEST(ConfigStore, StartValues) {
     EXPECT_EQ(CanRuleRecord(s, 0).onHighPos, 0);
     EXPECT_EQ(s.lowBattery().list.size(), 34u);
     EXPECT_EQ(s.startButton().list.size(), 34u);
-    EXPECT_EQ(s.startButton().trigger, kNoSelection);
+    EXPECT_EQ(s.startButton().trigger, 0);
+    EXPECT_EQ(s.canSettings().inputIndex, 0);
     for (int e = 1; e <= 4; ++e) {
         const CanExportControls x = s.canExport(e);
         EXPECT_EQ(x.id, "000");
         EXPECT_EQ(x.refresh, "000");
         EXPECT_EQ(x.boxes.size(), std::size_t(e == 1 ? 18 : kExportBitBoxes[e - 2]));
         for (int b : x.boxes)
-            EXPECT_EQ(b, kNoSelection);
+            EXPECT_EQ(b, 0);
     }
     EXPECT_EQ(s.canExport(1).rowCount, "12");
 }
@@ -114,7 +118,7 @@ TEST(Accessors, DeviceUnitsThroughTheControls) {
     SetOutputTriggerLevel(s, 4, 16);
     EXPECT_EQ(s.output(4).level, 1);
     EXPECT_EQ(OutputTriggerLevel(s, 4), 16);
-    EXPECT_EQ(OutputTrigger(s, 5), 0xFF); // nothing selected
+    EXPECT_EQ(OutputTrigger(s, 5), 0); // untouched: "DISABLED"
     SetFlashName(s, 1, QStringLiteral("ABCDEFGHIJKLMNO"));
     EXPECT_EQ(FlashName(s, 1), "ABCDEFGHIJKLMN"); // the record keeps its zero
 }
