@@ -3,9 +3,11 @@
 #include "config/block_accessors.h"
 #include "config/config_store.h"
 #include "config/encodings.h"
+#include "config/strict_number.h"
 
 #include <algorithm>
 #include <climits>
+#include <limits>
 
 namespace vm::rules {
 
@@ -17,17 +19,13 @@ constexpr int kFirstVirtual = 45;
 
 bool IsDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
-// Digits with at most one decimal mark; the empty text may stand while typing.
+// Digits with at most one decimal mark, read by the strict number reader; the
+// empty text and a lone mark may stand while typing. No sign, no blanks.
 bool IsDecimalText(QStringView text) {
-    int marks = 0;
-    for (QChar c : text) {
-        if (c == QLatin1Char('.') || c == QLatin1Char(',')) {
-            if (++marks > 1) return false;
-        } else if (!IsDigit(c)) {
-            return false;
-        }
-    }
-    return true;
+    if (text.isEmpty() || text == u"." || text == u",") return true;
+    for (QChar c : text)
+        if (!IsDigit(c) && c != QLatin1Char('.') && c != QLatin1Char(',')) return false;
+    return number::ParseDecimal(text, 0, std::numeric_limits<double>::max()).has_value();
 }
 
 // The decimal value of a text IsDecimalText accepts, in tenths, the rest of
