@@ -9,6 +9,7 @@ namespace vm {
 
 void TMainForm::ConnectLink() {
     connect(link_.get(), &UsbThread::bytesReceived, this, &TMainForm::ReceiveBytes);
+    connect(link_.get(), &UsbThread::receiveGap, &unit_, &UnitSession::OnReceiveGap);
     connect(link_.get(), &UsbThread::deviceLost, this, &TMainForm::OnDeviceLost);
     connect(link_.get(), &UsbThread::deviceReopened, this, &TMainForm::OnDeviceReopened);
     connect(&unit_, &UnitSession::titleRebuildRequested, this, &TMainForm::RebuildTitle);

@@ -46,17 +46,27 @@ int RunRead(CliLink& link, const std::string& file, std::ostream& out, std::ostr
 
 int RunUpload(CliLink& link, const std::string& file, const std::optional<std::string>& name, bool reboot,
               std::ostream& out, std::ostream& err) {
-    const QString path = ForceCfgExtension(QString::fromStdString(file));
-    if (!QFileInfo(path).isFile()) {
-        err << "cannot open " << path.toStdString() << ": no such file" << std::endl;
-        return 1;
+    // The whole file is checked before anything goes to the unit.
+    const QString given = QString::fromStdString(file);
+    const QString path = QFileInfo(given).isFile() ? given : ForceCfgExtension(given);
+    ConfigStore checked;
+    const ConfigFileReport report = ReadConfigFile(checked, path);
+    if (!report.ok) {
+        err << report.error.toStdString() << std::endl;
+        return report.exitCode;
     }
+    for (const QString& key : report.missingKeys)
+        err << path.toStdString() << ": " << key.toStdString() << " missing, its default is sent" << std::endl;
+
     CliSession session(link, err);
     if (name) session.store().setBoxName(QString::fromStdString(*name).left(kNameChars));
     else if (!ReadUnitName(session, err)) return 1;
     const QString unitName = session.store().boxName();
-    LoadConfigFile(session.store(), path);
-    session.store().setBoxName(unitName);
+    const ConfigFileReport again = ReadConfigFile(session.store(), path); // keeps the name
+    if (!again.ok) {
+        err << again.error.toStdString() << std::endl; // changed since it was checked
+        return again.exitCode;
+    }
 
     session.prompt().answer(QString::fromLatin1(kRebootQuestion), reboot);
     const bool complete = session.workflow().Upload();

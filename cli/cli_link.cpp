@@ -24,6 +24,9 @@ CliLink::CliLink()
     connect(link_.get(), &UsbThread::bytesReceived, this, [this](const QByteArray& bytes) {
         assembler_.PutBytes(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<int>(bytes.size()));
     });
+    connect(link_.get(), &UsbThread::receiveGap, this, [this] { assembler_.Resync(); });
+    connect(link_.get(), &UsbThread::receiveOverflow, this,
+            [](qint64 dropped) { std::cerr << ReceiveOverflowLine(dropped).toStdString() << std::endl; });
     connect(link_.get(), &UsbThread::deviceLost, this, [] { std::cerr << "USB DISCONNECTED" << std::endl; });
     connect(link_.get(), &UsbThread::deviceReopened, this, [] { std::cerr << "USB CONNECTED" << std::endl; });
 }

@@ -146,15 +146,19 @@ void ConfigWorkflow::CancelTransfer() {
     wait_.EndWait(WaitResult::Cancelled);
 }
 
-QString ConfigWorkflow::Open(const QString& path) {
-    // A file carries no unit name: the one the unit reported (or the user
-    // typed) stays, so an upload does not erase the unit's name.
-    unit_.MarkNamesDirty();
+ConfigFileReport ConfigWorkflow::Open(const QString& path) {
     // The file the user chose when it is there ("UNIT.CFG"), else the forced extension.
     const QString file = QFileInfo(path).isFile() ? path : ForceCfgExtension(path);
-    LoadConfigFile(store_, file);
+    // A file carries no unit name: the one the unit reported (or the user
+    // typed) stays, so an upload does not erase the unit's name.
+    const ConfigFileReport report = ReadConfigFile(store_, file);
+    if (!report.ok) {
+        prompt_.ShowError(report.error);
+        return report;
+    }
+    unit_.MarkNamesDirty();
     unit_.SetConfigFromFile(QFileInfo(file).fileName());
-    return file;
+    return report;
 }
 
 ConfigWorkflow::SaveResult ConfigWorkflow::Save(const QString& path) {

@@ -2,6 +2,7 @@
 // Read, Upload, Default settings, Open and Save as the user runs them, with
 // their questions and waits, written once for the window and the command line.
 // Questions go through the prompt, waits through the wait seam.
+#include "config/config_file.h"
 #include "session/config_transfer.h"
 #include "session/wait_seam.h"
 
@@ -60,8 +61,9 @@ public:
     // "Cancel" in the wait: the chain stops where it is.
     void CancelTransfer();
 
-    // Loads a .cfg file (the extension is forced); returns the file read.
-    QString Open(const QString& path);
+    // Loads a .cfg file: the one chosen when it is there, else the name with
+    // ".cfg". A refused file is shown and leaves the store as it was.
+    ConfigFileReport Open(const QString& path);
     // Saves to a .cfg file, asking before overwriting; errors are shown.
     SaveResult Save(const QString& path);
 

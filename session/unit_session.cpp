@@ -46,7 +46,11 @@ QString CanMonitorLine(const LinkPacket& p) {
 
 UnitSession::UnitSession(PacketLink& link, TrafficLog* log, QObject* parent)
     : QObject(parent), link_(link), log_(log), live_(this),
-      assembler_([this](const LinkPacket& p) { Dispatch(p); }) {
+      assembler_([this](const LinkPacket& p) { Dispatch(p); },
+                 [this](RejectReason reason, const std::uint8_t*, int count) {
+                     // A bad cable shows here first: as visible as a checksum error.
+                     if (log_) log_->LogLine(FrameDroppedLine(reason, count), kColourChecksum);
+                 }) {
     statsTimer_.setSingleShot(true);
     statsTimer_.setInterval(kStatsDelayMs);
     connect(&statsTimer_, &QTimer::timeout, this, &UnitSession::SendStatsRequest);
@@ -55,6 +59,8 @@ UnitSession::UnitSession(PacketLink& link, TrafficLog* log, QObject* parent)
 void UnitSession::PutBytes(const QByteArray& bytes) {
     assembler_.PutBytes(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<int>(bytes.size()));
 }
+
+void UnitSession::OnReceiveGap() { assembler_.Resync(); }
 
 void UnitSession::sendRequest(std::uint8_t command, std::initializer_list<std::uint8_t> payload) {
     Send(LinkPacket::make(kGroupApp, command, payload));

@@ -54,6 +54,8 @@ public:
 
     // Received bytes (route 0) into the frame assembler; packets go to Dispatch.
     void PutBytes(const QByteArray& bytes);
+    // The link dropped bytes: the frame in progress is broken.
+    void OnReceiveGap();
     void Dispatch(const LinkPacket& packet);
     void Send(const LinkPacket& packet) { SendCommand(link_, packet); }
 

@@ -126,6 +126,24 @@ TEST_F(MainFormConfigTest, SaveThenOpenRoundTripsAndNamesTheFileInTheTitle) {
     EXPECT_EQ(prompt.starts.last(), saved);
 }
 
+TEST_F(MainFormConfigTest, OpeningWhatIsNoConfigurationChangesNothing) {
+    SetOutputName(form->store(), 3, "Beacon");
+    const QString text = dir.filePath("notes.cfg");
+    {
+        QFile f(text);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("shopping list\nmilk\n");
+    }
+    prompt.files = {text, dir.filePath("missing.cfg")};
+    form->MenuOpenClick();
+    form->MenuOpenClick();
+    ASSERT_EQ(prompt.errors.size(), 2);
+    EXPECT_TRUE(prompt.errors[0].contains("notes.cfg: not a configuration file")) << prompt.errors[0].toStdString();
+    EXPECT_TRUE(prompt.errors[1].contains("no such file")) << prompt.errors[1].toStdString();
+    EXPECT_EQ(form->store().output(3).name, "Beacon");
+    EXPECT_EQ(form->session().configFromFile, 0);
+}
+
 TEST_F(MainFormConfigTest, OverwriteIsAskedAndNoKeepsTheFile) {
     const QString path = dir.filePath("keep.cfg");
     {

@@ -62,12 +62,15 @@ out="$("$CLI" --sim read -o "$tmp/unit")"; rc=$?
 check "read saves the whole configuration with .cfg" $?
 "$CLI" --sim upload "$tmp/unit.cfg" --reboot >/dev/null 2>"$tmp/err"
 check "upload of a read file" $?
-"$CLI" --sim upload "$tmp/none.cfg" >/dev/null 2>"$tmp/err"; rc=$?
-[ $rc -eq 1 ] && grep -q "no such file" "$tmp/err"; check "upload of a missing file exits 1" $?
 out="$("$CLI" --sim factory-reset --yes -o "$tmp/factory.cfg")"; rc=$?
 [ $rc -eq 0 ] && cmp -s "$tmp/unit.cfg" "$tmp/factory.cfg"; check "factory reset reads the defaults" $?
 
 # Wrong usage and refused input: exit 2 with a message that says what.
+: >"$tmp/empty.cfg"
+printf 'hello there\nno configuration here\n' >"$tmp/text.cfg"
+printf '[OUTPUT]\nMAX_CURRENT1=12.5.3\n' >"$tmp/badnum.cfg"
+mkdir -p "$tmp/dir.cfg"
+mkfifo "$tmp/fifo.cfg"
 while IFS='|' read -r what expect args; do
     # shellcheck disable=SC2086
     "$CLI" ${args//TMP/$tmp} </dev/null >/dev/null 2>"$tmp/err"; rc=$?
@@ -78,6 +81,12 @@ seconds that are no number|--seconds takes|--sim monitor --seconds nan
 seconds beyond a day|--seconds takes|--sim monitor --seconds 1e7
 read into a directory|is a directory|--sim read -o TMP/
 factory reset without a terminal or --yes|give --yes|--sim factory-reset
+upload of a missing file|no such file|--sim upload TMP/none.cfg
+upload of an empty file|empty.cfg|--sim upload TMP/empty.cfg
+upload of a text that is no configuration|text.cfg|--sim upload TMP/text.cfg
+upload of a value that is no number|badnum.cfg:2|--sim upload TMP/badnum.cfg
+upload of a directory|is a directory|--sim upload TMP/dir.cfg
+upload of a FIFO|not a regular file|--sim upload TMP/fifo.cfg
 ROWS
 
 # A unit that corrupts every answer: the checksum line goes to stderr, nothing to stdout.

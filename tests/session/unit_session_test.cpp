@@ -282,3 +282,16 @@ TEST_F(UnitSessionTest, AnswersShorterThanTheirLayoutAreRefused) {
         EXPECT_EQ(unit.shortAnswers(), refusedBefore + 1) << c.name;
     }
 }
+
+// Frames the assembler drops are as visible in the traffic log as checksum errors.
+TEST_F(UnitSessionTest, DroppedFramesAreLoggedInBlue) {
+    const QByteArray badEscape("\xC0\x01\x02\xDB\x01\xC0", 6);
+    const QByteArray tooShort("\xC0\x01\x02\xC0", 4);
+    for (const QByteArray& frame : {badEscape, tooShort}) {
+        lines.clear();
+        unit.PutBytes(frame);
+        ASSERT_EQ(lines.size(), 1);
+        EXPECT_TRUE(lines[0].startsWith("Frame dropped")) << lines[0].toStdString();
+        EXPECT_EQ(colours.back(), kColourChecksum);
+    }
+}
