@@ -91,6 +91,8 @@ OutputsPage::OutputsPage(PageContext& context, QWidget* parent) : EditorPage(con
         auto* check = new QCheckBox(QStringLiteral("Enable PWM"), group);
         check->setObjectName(QString::fromLatin1(name));
         grid->addWidget(check, row, Pwm);
+        // Tab reaches it at the end of its own row.
+        QWidget::setTabOrder(CellAs<QLineEdit>(cells_, OnTime, row), check);
         BindCheck(check, [this, flag](bool on) {
             const WritingGuard guard(writing_);
             PwmControls pwm = store().pwm();
