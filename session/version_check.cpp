@@ -1,5 +1,7 @@
 #include "session/version_check.h"
 
+#include "session/answer_layouts.h"
+
 #include "protocol/message_catalogue.h"
 
 namespace vm {
@@ -68,6 +70,7 @@ void VersionCheck::OnCloseDelay() {
 void VersionCheck::ReceivePacket(const LinkPacket& packet) {
     if (!packet.checksumOk()) return;
     if (packet.group() != kGroupApp || packet.command() != msg::STATUS) return;
+    if (packet.length() < MinAnswerLength(msg::STATUS)) return; // its text would be read as zeros
     // The keep-alive asks every 400 ms: the first answer decides, and a later
     // one must not restart the close delay or the window would never close.
     if (answered_ || finished_) return;
