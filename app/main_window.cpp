@@ -3,6 +3,7 @@
 
 #include "forms/modal_wait.h"
 #include "forms/update_form.h"
+#include "session/edit_tracker.h"
 #include "session/user_prompt.h"
 #include "session/window_title.h"
 #include "link/traffic_log.h"
@@ -64,7 +65,10 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::CreatePages() {
+    edits_ = std::make_unique<EditTracker>();
+    connect(edits_.get(), &EditTracker::modifiedChanged, this, &TMainForm::RebuildTitle);
     editorPages_ = std::make_unique<EditorPages>(store_, unit_);
+    connect(editorPages_.get(), &EditorPages::edited, edits_.get(), &EditTracker::MarkModified);
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     AddMainPages(*PageControl1, [this](std::size_t index, QWidget& sheet) {
@@ -165,6 +169,10 @@ void TMainForm::StorePlacement() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+    if (edits_->modified() && !prompt_.Confirm(kUnsavedCloseQuestion)) {
+        event->ignore();
+        return;
+    }
     StorePlacement();
     QString error;
     if (!settings_.Save(&error))
@@ -180,6 +188,7 @@ void TMainForm::RebuildTitle() {
     in.configFromFile = unit_.state().configFromFile != 0;
     in.fileName = unit_.state().configFileName;
     in.currentCaption = windowTitle();
+    in.modified = edits_ && edits_->modified();
     const QString title = BuildWindowTitle(in);
     if (title != windowTitle()) setWindowTitle(title);
 }

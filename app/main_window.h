@@ -26,6 +26,7 @@ namespace vm {
 
 class ActivityLamps;
 class EditorPages;
+class EditTracker;
 class ModalWait;
 class GeneralPage;
 class TAboutForm;
@@ -119,6 +120,9 @@ public:
     GeneralPage& generalPage() { return *General; }
     // The configuration pages and their shared name lists.
     EditorPages& editorPages() { return *editorPages_; }
+    // Edits neither uploaded nor saved: MarkClean after a read, an opened
+    // file, a save and a completed upload.
+    EditTracker& edits() { return *edits_; }
     QString StatusText(int panel) const;
     void RebuildTitle();
 
@@ -150,6 +154,7 @@ private:
     ConfigStore store_;
     std::unique_ptr<ModalWait> wait_;
     std::unique_ptr<ConfigWorkflow> workflow_;
+    std::unique_ptr<EditTracker> edits_;
     std::unique_ptr<EditorPages> editorPages_;
 
     QTabWidget* PageControl1 = nullptr;

@@ -9,7 +9,9 @@ namespace vm {
 
 EditorPage::EditorPage(PageContext& context, QWidget* parent) : QWidget(parent), context_(context) {
     connect(&context_.store, &ConfigStore::changed, this, [this](ConfigStore::Block block, int index) {
-        if (!writing_) ShowBlock(block, index);
+        // The page's own write-back is a user's edit; anything else is shown.
+        if (writing_) Q_EMIT edited();
+        else ShowBlock(block, index);
     });
 }
 

@@ -32,6 +32,8 @@ public:
     virtual void RefreshNameLists() {}
 
 Q_SIGNALS:
+    // The user changed the store on this page.
+    void edited();
     // A text for the status bar (check list limits).
     void statusMessage(const QString& text);
     void readRequested();

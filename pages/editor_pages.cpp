@@ -49,6 +49,7 @@ void EditorPages::AddTo(std::size_t notebookIndex, QWidget& sheet) {
     auto* layout = new QVBoxLayout(&sheet);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scroll);
+    connect(page, &EditorPage::edited, this, &EditorPages::edited);
     connect(page, &EditorPage::statusMessage, this, &EditorPages::statusMessage);
     connect(page, &EditorPage::readRequested, this, &EditorPages::readRequested);
     connect(page, &EditorPage::uploadRequested, this, &EditorPages::uploadRequested);

@@ -40,6 +40,8 @@ public:
     NameLists& names() { return names_; }
 
 Q_SIGNALS:
+    // The user changed the configuration on one of the pages.
+    void edited();
     void statusMessage(const QString& text);
     void readRequested();
     void uploadRequested();

@@ -1,21 +1,23 @@
 #pragma once
-// Whether the configuration holds edits that were neither uploaded nor saved:
-// any change of the store after the last clean point (read, open, save,
-// upload) counts. The window title shows it and closing asks about it.
+// Whether the configuration holds edits that were neither uploaded nor saved.
+// The pages report each edit the user makes; a read, an opened file, a save
+// and a completed upload are clean points. Changes that come from the unit or
+// a file are no edits: the store then matches where they came from.
 #include <QObject>
+#include <QString>
 
 namespace vm {
-
-class ConfigStore;
 
 class EditTracker : public QObject {
     Q_OBJECT
 public:
-    explicit EditTracker(ConfigStore& store, QObject* parent = nullptr);
+    using QObject::QObject;
 
     bool modified() const { return modified_; }
+    // The user changed the configuration.
+    void MarkModified() { setModified(true); }
     // The store matches the unit or a file again.
-    void MarkClean();
+    void MarkClean() { setModified(false); }
 
 Q_SIGNALS:
     void modifiedChanged(bool modified);

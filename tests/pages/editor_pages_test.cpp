@@ -277,6 +277,16 @@ TEST_F(EditorPagesTest, StoredValuesShowAndSurviveRefreshAndPageSwitching) {
     EXPECT_EQ(box("ComboBoxInputTrigStartButton")->currentIndex(), store.startButton().trigger);
 }
 
+TEST_F(EditorPagesTest, OnlyTheUsersChangesCountAsEdits) {
+    QSignalSpy edited(pages.get(), &EditorPages::edited);
+    FillRandom(store, 3); // as a read or an opened file
+    unit.MarkNamesDirty();
+    unit.KeepAliveTick();
+    EXPECT_EQ(edited.size(), 0);
+    type("EditDelayCH3", QStringLiteral("2"));
+    EXPECT_GE(edited.size(), 1);
+}
+
 TEST_F(EditorPagesTest, CheckListsRefuseOneOutputTooMany) {
     QSignalSpy said(pages.get(), &EditorPages::statusMessage);
     for (int row = 0; row < 13; ++row)
