@@ -45,6 +45,7 @@ TMainForm::TMainForm(std::unique_ptr<UsbThread> link, TrafficLog& log, UserPromp
     UpdateForm = new TUpdateForm(prompt_, this);
     wait_ = std::make_unique<ModalWait>(*UpdateForm, this);
     workflow_ = std::make_unique<ConfigWorkflow>(unit_, store_, prompt_, *wait_);
+    workflow_->SetEditTracker(edits_.get()); // read, open, save and upload are clean points
     connect(UpdateForm, &TUpdateForm::cancelRequested, this, &TMainForm::CancelTransfer);
     AboutForm = new TAboutForm(unit_.stats(), this);
     connect(AboutForm, &TAboutForm::unlocked, this, &TMainForm::ShowServiceMenu);

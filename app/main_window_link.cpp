@@ -54,7 +54,7 @@ void TMainForm::TimerVersionTimer() { unit_.KeepAliveTick(); }
 
 void TMainForm::TimerSerialTimer() {
     TimerSerial.stop();
-    BtnLoadClick();
+    workflow_->ReadAfterConnect();
 }
 
 } // namespace vm

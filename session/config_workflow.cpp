@@ -3,6 +3,7 @@
 #include "config/config_file.h"
 #include "config/config_store.h"
 #include "protocol/message_catalogue.h"
+#include "session/edit_tracker.h"
 #include "session/service_windows.h"
 #include "session/unit_session.h"
 #include "session/user_prompt.h"
@@ -93,7 +94,21 @@ bool ConfigWorkflow::ReadConfiguration() {
     transfer_.StartRead();
     const WaitResult result = runWait();
     unit_.SetConfigFromUnit(); // however the wait ended
-    return result == WaitResult::Done;
+    if (result != WaitResult::Done) return false;
+    if (edits_) edits_->MarkClean();
+    uploadInterrupted_ = false;
+    return true;
+}
+
+void ConfigWorkflow::ReadAfterConnect() {
+    if (busy_) return;
+    if (uploadInterrupted_) {
+        if (prompt_.ConfirmDefaultNo(QString::fromLatin1(kUploadAgainQuestion))) Upload();
+        return;
+    }
+    if (edits_ && edits_->modified() && !prompt_.ConfirmDefaultNo(QString::fromLatin1(kReconnectReadQuestion)))
+        return;
+    Read();
 }
 
 bool ConfigWorkflow::UploadConfiguration() {
@@ -113,6 +128,8 @@ bool ConfigWorkflow::UploadConfiguration() {
     // A chain that did not end must not go on while the question is up (a
     // late acknowledgement would send further blocks into a rebooting unit).
     if (result != WaitResult::Done) transfer_.CancelTransfer();
+    uploadInterrupted_ = result == WaitResult::DeviceLost;
+    if (complete && edits_) edits_->MarkClean();
     if (result == WaitResult::DeviceLost) {
         const int held = transfer_.blocksAcknowledged();
         prompt_.ShowError(QStringLiteral("USB DISCONNECTED during the upload: the unit holds part of the new "
@@ -158,6 +175,7 @@ ConfigFileReport ConfigWorkflow::Open(const QString& path) {
     }
     unit_.MarkNamesDirty();
     unit_.SetConfigFromFile(QFileInfo(file).fileName());
+    if (edits_) edits_->MarkClean();
     return report;
 }
 
@@ -167,7 +185,10 @@ ConfigWorkflow::SaveResult ConfigWorkflow::Save(const QString& path) {
         !prompt_.ConfirmWarning(QStringLiteral("File already exists: '%1'\nOverwrite ?").arg(file)))
         return SaveResult::Declined;
     QString error;
-    if (SaveConfigFile(store_, file, &error)) return SaveResult::Saved;
+    if (SaveConfigFile(store_, file, &error)) {
+        if (edits_) edits_->MarkClean();
+        return SaveResult::Saved;
+    }
     prompt_.ShowError(error);
     return SaveResult::Failed;
 }

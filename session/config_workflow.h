@@ -14,6 +14,7 @@
 namespace vm {
 
 class ConfigStore;
+class EditTracker;
 class UnitSession;
 class UserPrompt;
 
@@ -61,6 +62,16 @@ public:
     // "Cancel" in the wait: the chain stops where it is.
     void CancelTransfer();
 
+    // The read after (re)connecting. It does not replace edits that were
+    // neither uploaded nor saved, nor a configuration whose upload the loss of
+    // the device cut short, without asking first.
+    void ReadAfterConnect();
+    // Where the user's edits are tracked; the workflow marks the points where
+    // the store matches the unit or a file again.
+    void SetEditTracker(EditTracker* edits) { edits_ = edits; }
+    // The last upload was cut short by the loss of the device.
+    bool uploadInterrupted() const { return uploadInterrupted_; }
+
     // Loads a .cfg file: the one chosen when it is there, else the name with
     // ".cfg". A refused file is shown and leaves the store as it was.
     ConfigFileReport Open(const QString& path);
@@ -91,6 +102,8 @@ private:
     bool packFailed_ = false;
     bool busy_ = false;
     bool uploadRunning_ = false;
+    bool uploadInterrupted_ = false;
+    EditTracker* edits_ = nullptr;
     bool linkDown_ = false;
     int resumes_ = 0;
     QElapsedTimer uploadClock_;
@@ -102,6 +115,9 @@ inline constexpr const char* kNotConnectedText = "Is not connected to target, pl
 inline constexpr const char* kRebootQuestion = "Reboot Target to use new settings?";
 // The time an upload may take, as long as the wait window's clock.
 inline constexpr int kUploadLimitMs = 30'000;
+inline constexpr const char* kReconnectReadQuestion =
+    "The unit was reconnected. Read its configuration and discard the changes here?";
+inline constexpr const char* kUploadAgainQuestion = "Upload the configuration again?";
 inline constexpr const char* kFactoryResetQuestion = "This will reset the Voltmast to factory settings?";
 
 } // namespace vm

@@ -16,6 +16,8 @@ public:
     virtual void ShowError(const QString& text) { ShowMessage(text); }
     // A Yes/No question about something that cannot be undone.
     virtual bool ConfirmWarning(const QString& text) { return Confirm(text); }
+    // A Yes/No question whose safe answer, and default, is No.
+    virtual bool ConfirmDefaultNo(const QString& text) { return Confirm(text); }
     // File dialogs: the chosen path, empty when the user cancels. filter as
     // "config files (*.cfg)"; start is a folder or a file to preselect.
     virtual QString AskOpenFile(const QString& filter, const QString& start) = 0;

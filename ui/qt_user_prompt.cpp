@@ -18,6 +18,11 @@ bool QtUserPrompt::Confirm(const QString& text) {
 
 void QtUserPrompt::ShowError(const QString& text) { QMessageBox::critical(parent_, kProgramTitle, text); }
 
+bool QtUserPrompt::ConfirmDefaultNo(const QString& text) {
+    return QMessageBox::question(parent_, QStringLiteral("Confirm"), text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
 bool QtUserPrompt::ConfirmWarning(const QString& text) {
     return QMessageBox::warning(parent_, kProgramTitle, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
            QMessageBox::Yes;

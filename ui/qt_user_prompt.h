@@ -16,6 +16,7 @@ public:
     bool Confirm(const QString& text) override;
     void ShowError(const QString& text) override;
     bool ConfirmWarning(const QString& text) override;
+    bool ConfirmDefaultNo(const QString& text) override;
     QString AskOpenFile(const QString& filter, const QString& start) override;
     QString AskSaveFile(const QString& filter, const QString& defaultSuffix, const QString& start) override;
 

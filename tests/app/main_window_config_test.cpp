@@ -1,5 +1,6 @@
 // Read, Upload, Default settings, Open and Save as the main window runs them.
 #include "app/main_window.h"
+#include "session/edit_tracker.h"
 #include "tests/support/scripted_prompt.h"
 #include "forms/update_form.h"
 #include "config/block_accessors.h"
@@ -142,6 +143,40 @@ TEST_F(MainFormConfigTest, OpeningWhatIsNoConfigurationChangesNothing) {
     EXPECT_TRUE(prompt.errors[1].contains("no such file")) << prompt.errors[1].toStdString();
     EXPECT_EQ(form->store().output(3).name, "Beacon");
     EXPECT_EQ(form->session().configFromFile, 0);
+}
+
+// Edits that were neither uploaded nor saved: the title says so, the read after a
+// reconnect asks first (No keeps them), closing asks, and a save makes it clean.
+TEST_F(MainFormConfigTest, UnsavedEditsAreNeverDroppedSilently) {
+    form->unit().SetConnected(true);
+    form->store().setBoxName("Truck 7");
+    form->unit().SetConfigFromUnit();
+    SetOutputName(form->store(), 3, "Beacon");
+    form->edits().MarkModified(); // as the pages report a user's edit
+    form->RebuildTitle();
+    EXPECT_TRUE(form->windowTitle().contains("*")) << form->windowTitle().toStdString();
+
+    prompt.answers = {false};
+    const int queued = form->link().pendingFrames();
+    form->TimerSerialTimer(); // the read after "USB CONNECTED"
+    EXPECT_EQ(prompt.questions,
+              QStringList{"The unit was reconnected. Read its configuration and discard the changes here?"});
+    EXPECT_EQ(form->link().pendingFrames(), queued);
+    EXPECT_EQ(form->store().output(3).name, "Beacon");
+
+    prompt.questions.clear();
+    prompt.answers = {false};
+    form->show();
+    EXPECT_FALSE(form->close());
+    EXPECT_EQ(prompt.questions,
+              QStringList{"The configuration has changes that were not uploaded or saved. Close anyway?"});
+    EXPECT_TRUE(form->isVisible());
+
+    prompt.files = {dir.filePath("kept.cfg")};
+    form->MenuSaveClick();
+    EXPECT_FALSE(form->edits().modified());
+    form->RebuildTitle();
+    EXPECT_FALSE(form->windowTitle().contains("*"));
 }
 
 TEST_F(MainFormConfigTest, OverwriteIsAskedAndNoKeepsTheFile) {

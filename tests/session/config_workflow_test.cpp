@@ -2,6 +2,8 @@
 // and a wait that plays the unit's part.
 #include "session/config_workflow.h"
 
+#include "session/edit_tracker.h"
+
 #include "config/config_store.h"
 #include "protocol/message_catalogue.h"
 #include "session/unit_session.h"
@@ -213,5 +215,48 @@ TEST_F(ConfigWorkflowTest, UploadThroughALostDevice) {
             EXPECT_TRUE(prompt.questions.isEmpty());
             EXPECT_EQ(sentCount(msg::REBOOT_REQ), 0);
         }
+    }
+}
+
+// The read after a reconnect never silently replaces edits, nor a
+// configuration whose upload the unplug cut short; No is the safe answer.
+TEST_F(ConfigWorkflowTest, ReadAfterConnectAsksBeforeReplacingEdits) {
+    struct Case {
+        bool edited;
+        bool uploadCut;
+        bool yes;
+        QString question; // empty: none asked
+        std::uint8_t sent; // first request, 0 for none
+    };
+    const Case cases[] = {
+        {false, false, false, "", msg::INPUT_CFG_READ},
+        {true, false, false, kReconnectReadQuestion, 0},
+        {true, false, true, kReconnectReadQuestion, msg::INPUT_CFG_READ},
+        {false, true, false, kUploadAgainQuestion, 0},
+        {true, true, true, kUploadAgainQuestion, msg::INPUT_CFG_WRITE},
+    };
+    for (const Case& c : cases) {
+        EditTracker edits;
+        ConfigWorkflow& f = make();
+        f.SetEditTracker(&edits);
+        if (c.uploadCut) { // an upload the unplug ended
+            wait.during = [&] {
+                unit.OnDeviceLost();
+                f.OnLossFinal();
+                return wait.ended.value_or(WaitResult::TimedOut);
+            };
+            wait.ended.reset();
+            f.Upload();
+            ASSERT_TRUE(f.uploadInterrupted());
+        }
+        if (c.edited) edits.MarkModified();
+        link.sent.clear();
+        prompt.questions.clear();
+        prompt.answers = {c.yes};
+        wait.during = [] { return WaitResult::Done; };
+        f.ReadAfterConnect();
+        EXPECT_EQ(prompt.questions.value(0), c.question); // an upload then asks about the reboot too
+        EXPECT_EQ(link.sent.empty() ? 0 : link.sent.front().command(), c.sent) << c.edited << c.uploadCut << c.yes;
+        EXPECT_EQ(edits.modified(), c.edited && c.sent == 0) << "a completed read or upload is a clean point";
     }
 }
