@@ -6,6 +6,7 @@
 #include "pages/low_current_page.h"
 #include "pages/outputs_page.h"
 #include "pages/start_button_page.h"
+#include "pages/virtual_inputs_page.h"
 
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -20,6 +21,7 @@ template <class Page> EditorPage* Make(PageContext& context) { return new Page(c
 const std::vector<EditorPageEntry>& EditorPageTable() {
     static const std::vector<EditorPageEntry> table = {
         {2, 0, &Make<InputsPage>},
+        {4, 5, &Make<VirtualInputsPage>},
         {6, 3, &Make<OutputsPage>},
         {7, 8, &Make<FlashPage>},
         {8, 2, &Make<LowBatteryPage>},

@@ -10,11 +10,19 @@ NameLists::NameLists() {
     ConfigStore start;
     triggerSources_.setStringList(rules::TriggerSourceNames(start));
     outputNames_.setStringList(rules::OutputNames(start));
+    inputNames_.setStringList(rules::TriggerSourceNames(start).mid(2, kInputCount));
+    virtualSources_.setStringList(rules::VirtualSourceNames(start));
+    export1Choices_.setStringList(rules::ExportChoiceNames(start, kHighPowerCount));
+    exportChoices_.setStringList(rules::ExportChoiceNames(start, kOutputCount));
 }
 
 void NameLists::Refresh(const ConfigStore& store) {
     RenameInPlace(triggerSources_, rules::TriggerSourceNames(store));
     RenameInPlace(outputNames_, rules::OutputNames(store));
+    RenameInPlace(inputNames_, rules::TriggerSourceNames(store).mid(2, kInputCount));
+    RenameInPlace(virtualSources_, rules::VirtualSourceNames(store));
+    RenameInPlace(export1Choices_, rules::ExportChoiceNames(store, kHighPowerCount));
+    RenameInPlace(exportChoices_, rules::ExportChoiceNames(store, kOutputCount));
 }
 
 void RenameInPlace(QStringListModel& model, const QStringList& names) {

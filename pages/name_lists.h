@@ -15,6 +15,13 @@ public:
 
     QStringListModel* triggerSources() { return &triggerSources_; }
     QStringListModel* outputNames() { return &outputNames_; }
+    // The 11 wired inputs (the CAN enable input).
+    QStringListModel* inputNames() { return &inputNames_; }
+    // The virtual input term boxes' 94 sources.
+    QStringListModel* virtualSources() { return &virtualSources_; }
+    // CAN export data boxes: "DISABLED" and outputs 1..18 (export 1) or 1..34.
+    QStringListModel* export1Choices() { return &export1Choices_; }
+    QStringListModel* exportChoices() { return &exportChoices_; }
 
     // Takes the names the store holds now.
     void Refresh(const ConfigStore& store);
@@ -22,6 +29,10 @@ public:
 private:
     QStringListModel triggerSources_;
     QStringListModel outputNames_;
+    QStringListModel inputNames_;
+    QStringListModel virtualSources_;
+    QStringListModel export1Choices_;
+    QStringListModel exportChoices_;
 };
 
 // Renames the model's rows to `names` where they differ; rows are added or

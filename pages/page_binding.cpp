@@ -26,6 +26,18 @@ private:
     rules::NumberEdit rule_;
 };
 
+class RuleValidator : public QValidator {
+public:
+    RuleValidator(TextRule accepts, QObject* parent) : QValidator(parent), accepts_(accepts) {}
+    State validate(QString& input, int&) const override {
+        input.replace(QLatin1Char(','), QLatin1Char('.'));
+        return accepts_(input) ? Acceptable : Invalid;
+    }
+
+private:
+    TextRule accepts_;
+};
+
 void SetTypingLength(QLineEdit* edit, int maxLength) {
     edit->setProperty(kTypingLength, maxLength);
     edit->setMaxLength(maxLength);
@@ -46,6 +58,22 @@ void BindNumber(QLineEdit* edit, rules::NumberEdit rule, int maxLength,
         const QString text = rules::ApplyRule(rule, rules::PointForComma(typed));
         if (text != edit->text()) {
             // The edit keeps the replaced text, as the unit will get it.
+            const QSignalBlocker blocker(edit);
+            const int cursor = edit->cursorPosition();
+            edit->setText(text);
+            edit->setCursorPosition(std::min<int>(cursor, text.size()));
+        }
+        write(text);
+    });
+}
+
+void BindRule(QLineEdit* edit, int maxLength, TextRule accepts, QString (*apply)(const QString&),
+              std::function<void(const QString&)> write) {
+    SetTypingLength(edit, maxLength);
+    if (accepts) edit->setValidator(new RuleValidator(accepts, edit));
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit, apply, write = std::move(write)](const QString& typed) {
+        const QString text = apply ? apply(typed) : typed;
+        if (text != edit->text()) {
             const QSignalBlocker blocker(edit);
             const int cursor = edit->cursorPosition();
             edit->setText(text);

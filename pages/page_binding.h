@@ -18,6 +18,11 @@ void BindText(QLineEdit* edit, int maxLength, std::function<void(const QString&)
 // Number edits: accept what the rule allows (',' typed becomes '.'), replace
 // a value beyond the limit by its limit text, then write the text.
 void BindNumber(QLineEdit* edit, rules::NumberEdit rule, int maxLength, std::function<void(const QString&)> write);
+// Edits with their own rule: `accepts` refuses a keystroke that would leave an
+// unacceptable text, `apply` gives the text the edit keeps (and writes).
+using TextRule = bool (*)(QStringView);
+void BindRule(QLineEdit* edit, int maxLength, TextRule accepts, QString (*apply)(const QString&),
+              std::function<void(const QString&)> write);
 // Boxes write the index the user picked.
 void BindIndex(QComboBox* box, std::function<void(int)> write);
 void BindCheck(QCheckBox* check, std::function<void(bool)> write);

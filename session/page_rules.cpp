@@ -16,6 +16,7 @@ namespace {
 constexpr int kFirstInput = 2;
 constexpr int kFirstCan = 13;
 constexpr int kFirstVirtual = 45;
+constexpr int kVirtualSourceCount = 94;
 
 bool IsDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
@@ -92,6 +93,10 @@ std::optional<QString> ClampedText(NumberEdit edit, QStringView text) {
         break;
     case NumberEdit::FlashTime:
         if (whole > 25000) return QStringLiteral("25000");
+        break;
+    case NumberEdit::VirtualDelay:
+        // 10.1..10.9 pass: they still fit the byte of tenths.
+        if (whole > 10) return QStringLiteral("10.0");
         break;
     }
     return std::nullopt;
@@ -174,6 +179,102 @@ QStringList OutputNames(const ConfigStore& store) {
     for (int ch = 1; ch <= kOutputCount; ++ch)
         names << OutputName(store, ch);
     return names;
+}
+
+QStringList VirtualSourceNames(const ConfigStore& store) {
+    QStringList names;
+    names.reserve(kVirtualSourceCount);
+    names << QStringLiteral("Not Used") << QStringLiteral("+30");
+    for (int n = 1; n <= kInputCount; ++n)
+        names << InputName(store, n);
+    for (int n = 1; n <= kCanRuleCount; ++n)
+        names << CanInputName(store, n);
+    for (int ch = 1; ch <= kOutputCount; ++ch)
+        names << OutputName(store, ch);
+    for (int n = 1; n <= kVirtualInputCount; ++n)
+        names << VirtualInputName(store, n);
+    return names;
+}
+
+QStringList ExportChoiceNames(const ConfigStore& store, int count) {
+    QStringList names{QStringLiteral("DISABLED")};
+    for (int ch = 1; ch <= count && ch <= kOutputCount; ++ch)
+        names << OutputName(store, ch);
+    return names;
+}
+
+namespace {
+
+bool AllDigits(QStringView text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return IsDigit(c); });
+}
+
+} // namespace
+
+bool AcceptsCanId(QStringView text) {
+    if (text.size() > 3) return false;
+    const std::optional<long long> value = text.isEmpty() ? 0 : ParseHexId(text.toString());
+    return value && *value <= 0x7FF;
+}
+
+bool AcceptsRefresh(QStringView text) { return text.size() <= 5 && AllDigits(text) && WholePart(text) <= 65535; }
+
+QString RefreshAfterEditing(const QString& text) { return WholePart(text) < 20 ? QStringLiteral("20") : text; }
+
+bool AcceptsRowCount(QStringView text) { return text.size() <= 2 && AllDigits(text); }
+
+QString RowCountText(const QString& text) { return WholePart(text) >= 13 ? QStringLiteral("12") : text; }
+
+int CounterRowsInUse(const QString& rowCountText) {
+    return static_cast<int>(std::clamp<long long>(WholePart(rowCountText), 0, 12));
+}
+
+bool AcceptsDigits(QStringView text) { return text.size() <= 3 && AllDigits(text); }
+
+QString RowByteText(const QString& text) { return WholePart(text) >= 8 ? QStringLiteral("7") : text; }
+
+QString RowValueText(const QString& text) { return WholePart(text) >= 256 ? QStringLiteral("255") : text; }
+
+std::optional<int> CanOffset(const QString& text) {
+    const QString t = PointForComma(text);
+    if (t.isEmpty() || t == u"-" || t == u"+") return std::nullopt;
+    bool ok = false;
+    const double value = t.toDouble(&ok);
+    if (!ok) return std::nullopt;
+    return static_cast<int>(std::clamp(value, -127.0, 127.0)); // toward zero
+}
+
+bool AcceptsSignedDigits(QStringView text) {
+    if (text.startsWith(QLatin1Char('-'))) text = text.mid(1);
+    return text.size() <= 5 && AllDigits(text);
+}
+
+bool AcceptsSignedDecimal(QStringView text) {
+    if (text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+'))) text = text.mid(1);
+    return IsDecimalText(text);
+}
+
+QString OffsetText(const QString& text) {
+    const std::optional<int> value = CanOffset(text);
+    if (!value || (*value > -127 && *value < 127)) return text;
+    // At the limit the typed text may stay only if it says the limit itself.
+    const double typed = PointForComma(text).toDouble();
+    if (typed > 127.0 || typed < -127.0) return QString::number(*value);
+    return text;
+}
+
+std::optional<CanValueEdit> CanValue(const QString& text, bool isSigned) {
+    const std::optional<long long> typed = ParseDecimal(text);
+    if (!typed) return std::nullopt;
+    // 16 bits go to the unit: more is its limit, for either data type.
+    if (*typed > 65535) return CanValueEdit{65535, CanValueText(65535, isSigned)};
+    return CanValueEdit{*typed, CanValueText(*typed, isSigned)};
+}
+
+QString CanValueText(long long stored, bool isSigned) {
+    // Signed rules read the low 16 bits as two's complement.
+    if (isSigned && stored > 32768 && stored <= 65535) return QString::number(stored - 65536);
+    return QString::number(stored);
 }
 
 } // namespace vm::rules

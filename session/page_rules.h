@@ -24,6 +24,7 @@ enum class NumberEdit {
     LowVoltage,     // "Low Threshold": whole part above 16 gives 12.0
     HighVoltage,    // "High Threshold": whole part above 16 gives 12.3
     FlashTime,      // "Flash" / "Duration" in ms: whole part above 25000 gives 25000
+    VirtualDelay,   // virtual input "Delay [sec]": whole part above 10 gives 10.0
 };
 
 inline const QString kContinuousText = QStringLiteral("CONT.");
@@ -70,6 +71,52 @@ QString CheckLimitText(CheckList list);
 QStringList TriggerSourceNames(const ConfigStore& store);
 // The 34 output names.
 QStringList OutputNames(const ConfigStore& store);
+
+// The 94 entries of the virtual input term boxes: "Not Used", "+30", inputs
+// 1..11, CAN rules 1..32, outputs 1..34, virtual inputs 1..15.
+QStringList VirtualSourceNames(const ConfigStore& store);
+// The CAN export data boxes: "DISABLED", then outputs 1..count.
+QStringList ExportChoiceNames(const ConfigStore& store, int count);
+
+// CAN identifiers as typed after "0x": at most 3 hexadecimal digits, at most
+// 0x7FF (11-bit identifiers). The empty text may stand while typing.
+bool AcceptsCanId(QStringView text);
+// CAN export refresh in ms: digits only, at most 65535 (sent in 16 bits).
+bool AcceptsRefresh(QStringView text);
+// The refresh text once editing ends: below 20 ms (empty included) is "20".
+QString RefreshAfterEditing(const QString& text);
+// Export 1 row count: digits only; 13 or more is "12".
+bool AcceptsRowCount(QStringView text);
+QString RowCountText(const QString& text);
+// Rows 1..n of the export 1 counter boxes are in use.
+int CounterRowsInUse(const QString& rowCountText);
+
+// Plain unsigned digits, for the CAN rule byte number and byte value.
+bool AcceptsDigits(QStringView text);
+// "Byte number" 0..7: 8 or more gives "7".
+QString RowByteText(const QString& text);
+// "Byte value" 0..255: 256 or more gives "255".
+QString RowValueText(const QString& text);
+// CAN rule offset: a decimal value with optional sign, limited to -127..127,
+// fraction dropped; nullopt for empty or no number.
+std::optional<int> CanOffset(const QString& text);
+// A CAN rule ON/OFF value as typed: what is stored and what the edit shows
+// (above 65535 gives 65535; signed: above 32768 shows its 16-bit negative
+// while the typed number is stored). nullopt for "", "-" or no number.
+struct CanValueEdit {
+    long long stored;
+    QString shown;
+};
+std::optional<CanValueEdit> CanValue(const QString& text, bool isSigned);
+// The value edits: an optional '-' and digits.
+bool AcceptsSignedDigits(QStringView text);
+// Multiplicator and offset: an optional sign, digits, one decimal mark.
+bool AcceptsSignedDecimal(QStringView text);
+// The offset text: beyond -127..127 it shows its limit, so what is seen is
+// what is stored.
+QString OffsetText(const QString& text);
+// How a stored value shows for the rule's data type.
+QString CanValueText(long long stored, bool isSigned);
 
 } // namespace rules
 } // namespace vm

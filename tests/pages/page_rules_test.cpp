@@ -172,4 +172,67 @@ TEST(EditTracker, EditsAfterACleanPointMarkTheTitle) {
     EXPECT_EQ(BuildWindowTitle(start), QStringLiteral("Voltmast Tool*"));
 }
 
+TEST(PageRules, VirtualDelayLetsTenPointNinePass) {
+    const ClampCase cases[] = {
+        {NumberEdit::VirtualDelay, "15", "10.0", 100},
+        {NumberEdit::VirtualDelay, "10.5", "10.5", 105},
+        {NumberEdit::VirtualDelay, "10.9", "10.9", 109},
+        {NumberEdit::VirtualDelay, "11", "10.0", 100},
+        {NumberEdit::VirtualDelay, "2.5", "2.5", 25},
+    };
+    for (const ClampCase& c : cases) {
+        const QString shown = ApplyRule(c.edit, QString::fromLatin1(c.typed));
+        EXPECT_EQ(shown, QString::fromLatin1(c.shown)) << c.typed;
+        EXPECT_EQ(TextToTenths(shown), c.tenths) << c.typed;
+    }
+}
+
+TEST(PageRules, VirtualSourcesAndExportChoicesFollowTheNames) {
+    ConfigStore store;
+    SetInputName(store, 11, QStringLiteral("Ignition"));
+    SetCanInputName(store, 32, QStringLiteral("Last rule"));
+    SetOutputName(store, 1, QStringLiteral("Beacon"));
+    SetOutputName(store, 34, QStringLiteral("Horn"));
+    SetVirtualInputName(store, 15, QStringLiteral("Combo"));
+    const QStringList sources = VirtualSourceNames(store);
+    ASSERT_EQ(sources.size(), 94);
+    EXPECT_EQ(sources[0], QStringLiteral("Not Used"));
+    EXPECT_EQ(sources[1], QStringLiteral("+30"));
+    EXPECT_EQ(sources[12], QStringLiteral("Ignition"));
+    EXPECT_EQ(sources[44], QStringLiteral("Last rule"));
+    EXPECT_EQ(sources[45], QStringLiteral("Beacon"));
+    EXPECT_EQ(sources[78], QStringLiteral("Horn"));
+    EXPECT_EQ(sources[93], QStringLiteral("Combo"));
+    const QStringList export1 = ExportChoiceNames(store, kHighPowerCount);
+    ASSERT_EQ(export1.size(), 19);
+    EXPECT_EQ(export1[0], QStringLiteral("DISABLED"));
+    EXPECT_EQ(export1[1], QStringLiteral("Beacon"));
+    EXPECT_EQ(ExportChoiceNames(store, kOutputCount).value(34), QStringLiteral("Horn"));
+}
+
+TEST(PageRules, CanExportEditsRefuseWhatSixteenBitsAndElevenBitIdsCannotHold) {
+    struct Case {
+        bool (*accepts)(QStringView);
+        const char* text;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {&AcceptsCanId, "", true},       {&AcceptsCanId, "7FF", true},    {&AcceptsCanId, "7ff", true},
+        {&AcceptsCanId, "800", false},   {&AcceptsCanId, "0123", false},  {&AcceptsCanId, "G", false},
+        {&AcceptsCanId, "-1", false},    {&AcceptsRefresh, "65535", true}, {&AcceptsRefresh, "65536", false},
+        {&AcceptsRefresh, "1.5", false}, {&AcceptsRefresh, "", true},      {&AcceptsRowCount, "12", true},
+        {&AcceptsRowCount, "123", false}, {&AcceptsRowCount, "-1", false}, {&AcceptsDigits, "255", true},
+        {&AcceptsDigits, "2.5", false},  {&AcceptsDigits, "+3", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.accepts(QString::fromLatin1(c.text)), c.accepted) << c.text;
+    EXPECT_EQ(RefreshAfterEditing(QStringLiteral("19")), QStringLiteral("20"));
+    EXPECT_EQ(RefreshAfterEditing(QString()), QStringLiteral("20"));
+    EXPECT_EQ(RefreshAfterEditing(QStringLiteral("020")), QStringLiteral("020"));
+    EXPECT_EQ(RowCountText(QStringLiteral("13")), QStringLiteral("12"));
+    EXPECT_EQ(RowCountText(QStringLiteral("12")), QStringLiteral("12"));
+    EXPECT_EQ(CounterRowsInUse(QStringLiteral("0")), 0);
+    EXPECT_EQ(CounterRowsInUse(QStringLiteral("99")), 12);
+}
+
 } // namespace
