@@ -1,5 +1,6 @@
 #include "pages/editor_pages.h"
 
+#include "pages/can_export_page.h"
 #include "pages/flash_page.h"
 #include "pages/inputs_page.h"
 #include "pages/low_battery_page.h"
@@ -22,6 +23,7 @@ const std::vector<EditorPageEntry>& EditorPageTable() {
     static const std::vector<EditorPageEntry> table = {
         {2, 0, &Make<InputsPage>},
         {4, 5, &Make<VirtualInputsPage>},
+        {5, 9, &Make<CanExportPage>},
         {6, 3, &Make<OutputsPage>},
         {7, 8, &Make<FlashPage>},
         {8, 2, &Make<LowBatteryPage>},
