@@ -1,6 +1,7 @@
 #include "pages/editor_pages.h"
 
 #include "pages/can_export_page.h"
+#include "pages/can_inputs_page.h"
 #include "pages/flash_page.h"
 #include "pages/inputs_page.h"
 #include "pages/low_battery_page.h"
@@ -22,6 +23,7 @@ template <class Page> EditorPage* Make(PageContext& context) { return new Page(c
 const std::vector<EditorPageEntry>& EditorPageTable() {
     static const std::vector<EditorPageEntry> table = {
         {2, 0, &Make<InputsPage>},
+        {3, 4, &Make<CanInputsPage>},
         {4, 5, &Make<VirtualInputsPage>},
         {5, 9, &Make<CanExportPage>},
         {6, 3, &Make<OutputsPage>},

@@ -235,4 +235,50 @@ TEST(PageRules, CanExportEditsRefuseWhatSixteenBitsAndElevenBitIdsCannotHold) {
     EXPECT_EQ(CounterRowsInUse(QStringLiteral("99")), 12);
 }
 
+TEST(PageRules, CanRuleFieldsClampToWhatTheirBytesHold) {
+    struct ValueCase {
+        const char* typed;
+        bool isSigned;
+        long long stored;
+        const char* shown;
+    };
+    const ValueCase values[] = {
+        {"70000", false, 65535, "65535"}, {"65535", false, 65535, "65535"}, {"-12", false, -12, "-12"},
+        {"40000", true, 40000, "-25536"}, {"65535", true, 65535, "-1"},     {"32768", true, 32768, "32768"},
+        {"70000", true, 65535, "-1"},     {"-5", true, -5, "-5"},
+    };
+    for (const ValueCase& c : values) {
+        const auto edit = CanValue(QString::fromLatin1(c.typed), c.isSigned);
+        ASSERT_TRUE(edit.has_value()) << c.typed;
+        EXPECT_EQ(edit->stored, c.stored) << c.typed;
+        EXPECT_EQ(edit->shown, QString::fromLatin1(c.shown)) << c.typed;
+    }
+    EXPECT_FALSE(CanValue(QStringLiteral("-"), false).has_value());
+    EXPECT_FALSE(CanValue(QString(), true).has_value());
+
+    struct OffsetCase {
+        const char* typed;
+        int stored;
+        const char* shown;
+    };
+    const OffsetCase offsets[] = {
+        {"200", 127, "127"}, {"-300", -127, "-127"}, {"-3.7", -3, "-3.7"}, {"127", 127, "127"},
+        {"127.5", 127, "127"}, {"5,9", 5, "5,9"},
+    };
+    for (const OffsetCase& c : offsets) {
+        EXPECT_EQ(CanOffset(QString::fromLatin1(c.typed)), c.stored) << c.typed;
+        EXPECT_EQ(OffsetText(QString::fromLatin1(c.typed)), QString::fromLatin1(c.shown)) << c.typed;
+    }
+    EXPECT_FALSE(CanOffset(QStringLiteral("-")).has_value());
+    EXPECT_EQ(RowByteText(QStringLiteral("9")), QStringLiteral("7"));
+    EXPECT_EQ(RowByteText(QStringLiteral("7")), QStringLiteral("7"));
+    EXPECT_EQ(RowValueText(QStringLiteral("256")), QStringLiteral("255"));
+    EXPECT_EQ(RowValueText(QStringLiteral("255")), QStringLiteral("255"));
+    EXPECT_TRUE(AcceptsSignedDigits(QStringLiteral("-12345")));
+    EXPECT_FALSE(AcceptsSignedDigits(QStringLiteral("-123456")));
+    EXPECT_FALSE(AcceptsSignedDigits(QStringLiteral("1-2")));
+    EXPECT_TRUE(AcceptsSignedDecimal(QStringLiteral("-0.25")));
+    EXPECT_FALSE(AcceptsSignedDecimal(QStringLiteral("1e3")));
+}
+
 } // namespace
