@@ -5,6 +5,7 @@
 #include "config/records.h"
 #include "pages/name_lists.h"
 #include "pages/page_binding.h"
+#include "ui/byte_selector.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -30,10 +31,11 @@ struct RowNames {
     const char* op;
     const char* value;
     const char* dimension;
+    const char* picker;
 };
 const RowNames kRows[2] = {
-    {"ON", "EditCAN_ID_ON_1", "ComboBoxCAN_OperatorON", "EditValueCAN_ON_1", "LabelCanInDimension1"},
-    {"OFF", "EditCAN_ID_OFF_1", "ComboBoxCAN_OperatorOFF", "EditValueCAN_OFF_1", "LabelCanInDimension2"},
+    {"ON", "EditCAN_ID_ON_1", "ComboBoxCAN_OperatorON", "EditValueCAN_ON_1", "LabelCanInDimension1", "ImageCan_1_ON"},
+    {"OFF", "EditCAN_ID_OFF_1", "ComboBoxCAN_OperatorOFF", "EditValueCAN_OFF_1", "LabelCanInDimension2", "ImageCan_1_OFF"},
 };
 const char* const kOperatorTexts[] = {"=", ">", "<", "&", "!&", "not"};
 
@@ -86,6 +88,7 @@ QWidget* CanInputsPage::buildGeneral() {
     auto* grid = new QGridLayout(page);
     grid->addWidget(Label("CAN ID", page), 0, 2);
     grid->addWidget(Label("Value", page), 0, 4);
+    grid->addWidget(Label("Data byte", page), 0, 6);
     for (int r = 0; r < 2; ++r) {
         grid->addWidget(Label(kRows[r].caption, page), r + 1, 0);
         grid->addWidget(Label("0x", page), r + 1, 1);
@@ -102,6 +105,8 @@ QWidget* CanInputsPage::buildGeneral() {
         grid->addWidget(value, r + 1, 4);
         dimensionLabels_[r] = Named(new QLabel(page), kRows[r].dimension);
         grid->addWidget(dimensionLabels_[r], r + 1, 5);
+        pickers_[r] = Named(new ByteSelector(page), kRows[r].picker);
+        grid->addWidget(pickers_[r], r + 1, 6);
         ids_[r] = id;
         operators_[r] = op;
         values_[r] = value;
@@ -114,6 +119,7 @@ QWidget* CanInputsPage::buildGeneral() {
             writeRule([&](CanInputRule& rule) { (on ? rule.onId : rule.offId) = static_cast<std::int32_t>(*value); });
         });
         connect(id, &QLineEdit::editingFinished, this, &CanInputsPage::ListBoxCAN_INPUTClick);
+        connect(pickers_[r], &ByteSelector::cellClicked, this, [this, on](int cell) { pickByte(on, cell); });
         BindIndex(op, [this, on](int index) {
             writeRule([&](CanInputRule& rule) { (on ? rule.onOperator : rule.offOperator) = index; });
         });
@@ -129,7 +135,7 @@ QWidget* CanInputsPage::buildGeneral() {
             });
         });
     }
-    grid->setColumnStretch(6, 1);
+    grid->setColumnStretch(7, 1);
     grid->setRowStretch(3, 1);
     return page;
 }
@@ -286,6 +292,8 @@ void CanInputsPage::ListBoxCAN_INPUTClick() {
         ShowText(values_[r], rules::CanValueText(values[r], isSigned));
         dimensionLabels_[r]->setText(rule.dimension);
     }
+    pickers_[0]->setPositions(rule.onHighPos, rule.onLowPos);
+    pickers_[1]->setPositions(rule.offHighPos, rule.offLowPos);
     ShowCheck(CheckBoxCAN_In_RowEnable, rule.rowEnable != 0);
     ShowText(EditValueCAN_IN_RowByteIndex, QString::number(rule.rowByte));
     ShowText(EditValueCAN_IN_RowByteValue, QString::number(rule.rowValue));
@@ -297,6 +305,21 @@ void CanInputsPage::ListBoxCAN_INPUTClick() {
     ShowText(EditValueCAN_IN_Dimension, rule.dimension);
     ShowText(EditValueCAN_IN_Multiplicator, QString::asprintf("%3.6f", static_cast<double>(rule.multiplicator)));
     ShowText(EditValueCAN_IN_Offset, QString::number(rule.offset));
+}
+
+void CanInputsPage::pickByte(bool on, int cell) {
+    if (selected() < 0) return;
+    ByteSelector* picker = pickers_[on ? 0 : 1];
+    const rules::BytePick pick = rules::PickByte(picker->high(), picker->low(), cell);
+    if (pick.refused) {
+        Q_EMIT statusMessage(rules::kSideBySideText);
+        return;
+    }
+    picker->setPositions(pick.high, pick.low);
+    writeRule([&](CanInputRule& rule) {
+        (on ? rule.onHighPos : rule.offHighPos) = pick.high;
+        (on ? rule.onLowPos : rule.offLowPos) = pick.low;
+    });
 }
 
 void CanInputsPage::showSettings() {

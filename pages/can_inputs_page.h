@@ -17,6 +17,7 @@ class QTabWidget;
 
 namespace vm {
 
+class ByteSelector;
 struct CanInputRule;
 
 class CanInputsPage : public EditorPage {
@@ -41,6 +42,7 @@ private:
     QWidget* buildCanEnable();
     template <class Set> void writeRule(Set set);
     void showSettings();
+    void pickByte(bool on, int cell);
     QString entryText(int index) const;
 
     QListWidget* ListBoxCAN_INPUT = nullptr;
@@ -51,6 +53,7 @@ private:
     std::array<QComboBox*, 2> operators_{};
     std::array<QLineEdit*, 2> values_{};
     std::array<QLabel*, 2> dimensionLabels_{};
+    std::array<ByteSelector*, 2> pickers_{};
     QCheckBox* CheckBoxCAN_In_RowEnable = nullptr;
     QLineEdit* EditValueCAN_IN_RowByteIndex = nullptr;
     QLineEdit* EditValueCAN_IN_RowByteValue = nullptr;

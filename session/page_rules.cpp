@@ -6,6 +6,7 @@
 #include "config/strict_number.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <climits>
 #include <limits>
 
@@ -242,6 +243,21 @@ std::optional<int> CanOffset(const QString& text) {
     const double value = t.toDouble(&ok);
     if (!ok) return std::nullopt;
     return static_cast<int>(std::clamp(value, -127.0, 127.0)); // toward zero
+}
+
+BytePick PickByte(std::uint8_t high, std::uint8_t low, int cell) {
+    BytePick pick{high > 8 ? std::uint8_t{0} : high, low > 8 ? std::uint8_t{0} : low, false};
+    const int p = cell + 1;
+    if (p < 1 || p > 8) return pick;
+    if (pick.high == 0) {
+        if (pick.low == 0) pick.low = static_cast<std::uint8_t>(p);
+        else if (p == pick.low) pick.low = 0;
+        else if (std::abs(p - pick.low) > 1) pick.refused = true;
+        else pick.high = static_cast<std::uint8_t>(p); // either side of the low byte
+    } else if (p == pick.high) {
+        pick.high = 0;
+    }
+    return pick;
 }
 
 bool AcceptsSignedDigits(QStringView text) {

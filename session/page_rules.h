@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <cstdint>
 #include <optional>
 
 namespace vm {
@@ -115,6 +116,16 @@ bool AcceptsSignedDecimal(QStringView text);
 // The offset text: beyond -127..127 it shows its limit, so what is seen is
 // what is stored.
 QString OffsetText(const QString& text);
+// A click on data byte `cell` (0..7) of a byte picker holding the positions
+// high and low (0 none, 1..8 data byte 0..7; above 8 counts as none). A
+// second byte must sit beside the first; `refused` says it did not.
+struct BytePick {
+    std::uint8_t high = 0;
+    std::uint8_t low = 0;
+    bool refused = false;
+};
+BytePick PickByte(std::uint8_t high, std::uint8_t low, int cell);
+inline const QString kSideBySideText = QStringLiteral("If more than one byte, they have to be side by side");
 // How a stored value shows for the rule's data type.
 QString CanValueText(long long stored, bool isSigned);
 

@@ -4,11 +4,13 @@
 #include "config/block_accessors.h"
 #include "config/records.h"
 #include "tests/pages/page_fixture.h"
+#include "ui/byte_selector.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 
 using namespace vm;
@@ -119,6 +121,37 @@ TEST_F(CanInputsPageTest, RenamesKeepTheSelectionAndTheEnableInput) {
     EXPECT_FALSE(get<QCheckBox>("CheckBoxCanInputEnable")->isChecked());
     EXPECT_FALSE(box("ComboBoxInputTrigCAN_Input")->isEnabled());
     EXPECT_EQ(box("ComboBoxInputTrigCAN_Input")->currentIndex(), 10);
+}
+
+TEST_F(CanInputsPageTest, BytePickersWriteTheirPositionsIntoTheRule) {
+    list()->setCurrentRow(7);
+    auto* on = get<ByteSelector>("ImageCan_1_ON");
+    auto* off = get<ByteSelector>("ImageCan_1_OFF");
+    on->setFixedSize(240, 24);
+    off->setFixedSize(240, 24);
+    QSignalSpy messages(pages.get(), &EditorPages::statusMessage);
+    const auto clickCell = [](ByteSelector* picker, int cell) {
+        QTest::mouseClick(picker, Qt::LeftButton, {}, QPoint(cell * 30 + 15, 12));
+    };
+    clickCell(on, 3);
+    EXPECT_EQ(rule(7).onLowPos, 4);
+    clickCell(on, 5);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0][0].toString(), QStringLiteral("If more than one byte, they have to be side by side"));
+    clickCell(on, 2);
+    EXPECT_EQ(rule(7).onHighPos, 3);
+    EXPECT_EQ(rule(7).onLowPos, 4);
+    clickCell(off, 0);
+    EXPECT_EQ(rule(7).offLowPos, 1);
+    EXPECT_EQ(rule(7).onHighPos, 3);
+
+    list()->setCurrentRow(8);
+    EXPECT_EQ(on->low(), 0);
+    EXPECT_EQ(on->high(), 0);
+    list()->setCurrentRow(7);
+    EXPECT_EQ(on->high(), 3);
+    EXPECT_EQ(on->low(), 4);
+    EXPECT_EQ(off->low(), 1);
 }
 
 } // namespace

@@ -281,4 +281,30 @@ TEST(PageRules, CanRuleFieldsClampToWhatTheirBytesHold) {
     EXPECT_FALSE(AcceptsSignedDecimal(QStringLiteral("1e3")));
 }
 
+TEST(PageRules, BytePickerTakesOneByteOrTwoSideBySide) {
+    struct Step {
+        int cell;
+        int high, low;
+        bool refused;
+    };
+    // One picker clicked in turn; each step starts where the last ended.
+    const Step steps[] = {
+        {3, 0, 4, false}, {5, 0, 4, true},  {2, 3, 4, false}, {6, 3, 4, false},
+        {2, 0, 4, false}, {4, 5, 4, false}, {4, 0, 4, false}, {3, 0, 0, false},
+    };
+    std::uint8_t high = 0, low = 0;
+    for (const Step& s : steps) {
+        const BytePick pick = PickByte(high, low, s.cell);
+        EXPECT_EQ(pick.high, s.high) << "cell " << s.cell;
+        EXPECT_EQ(pick.low, s.low) << "cell " << s.cell;
+        EXPECT_EQ(pick.refused, s.refused) << "cell " << s.cell;
+        high = pick.high;
+        low = pick.low;
+    }
+    // Stored positions past data byte 7 count as none.
+    const BytePick fromUnit = PickByte(9, 12, 0);
+    EXPECT_EQ(fromUnit.high, 0);
+    EXPECT_EQ(fromUnit.low, 1);
+}
+
 } // namespace
