@@ -440,42 +440,6 @@ void Load(ConfigStore& s, Reader& r) {
     LoadExports(s, r);
 }
 
-// Every block but the unit name, with the signals the name setters give.
-void CopyBlocks(const ConfigStore& from, ConfigStore& to) {
-    for (int n = 1; n <= kInputCount; ++n) {
-        to.setInput(n, from.input(n));
-        Q_EMIT to.nameChanged(Block::Input, n, from.input(n).name);
-    }
-    for (int ch = 1; ch <= kOutputCount; ++ch) {
-        to.setOutput(ch, from.output(ch));
-        Q_EMIT to.nameChanged(Block::Output, ch, from.output(ch).name);
-    }
-    to.setPwm(from.pwm());
-    to.setLowBattery(from.lowBattery());
-    to.setStartButton(from.startButton());
-    to.setCanSettings(from.canSettings());
-    const auto copyRecord = [&to](std::span<const std::uint8_t> source, std::span<std::uint8_t> target,
-                                  Block block, int index) {
-        if (std::ranges::equal(source, target)) return;
-        std::ranges::copy(source, target.begin());
-        to.recordChanged(block, index);
-    };
-    for (int k = 0; k < kCanRuleCount; ++k) {
-        copyRecord(from.canRule(k), to.canRule(k), Block::CanRule, k);
-        to.setCanInputNameText(k + 1, from.canInputName(k + 1));
-        Q_EMIT to.nameChanged(Block::CanRule, k + 1, from.canInputName(k + 1));
-    }
-    for (int k = 0; k < kVirtualInputCount; ++k) {
-        copyRecord(from.virtualInput(k), to.virtualInput(k), Block::VirtualInput, k);
-        to.setVirtualInputNameText(k + 1, from.virtualInputName(k + 1));
-        Q_EMIT to.nameChanged(Block::VirtualInput, k + 1, from.virtualInputName(k + 1));
-    }
-    for (int k = 0; k < kFlashCount; ++k)
-        copyRecord(from.flash(k), to.flash(k), Block::Flash, k);
-    for (int e = 1; e <= 4; ++e)
-        to.setCanExport(e, from.canExport(e));
-}
-
 ConfigFileReport Refused(const QString& error) {
     ConfigFileReport report;
     report.error = error;
@@ -812,7 +776,7 @@ ConfigFileReport ParseConfigText(ConfigStore& into, QByteArrayView bytes, const 
         return store;
     }();
     ConfigStore scratch;
-    CopyBlocks(*defaults, scratch);
+    scratch.CopyBlocksFrom(*defaults);
     Reader reader(&text);
     Load(scratch, reader);
     if (!reader.anyFound())
@@ -821,7 +785,7 @@ ConfigFileReport ParseConfigText(ConfigStore& into, QByteArrayView bytes, const 
         return Refused(
             QStringLiteral("%1:%2: %3").arg(displayName).arg(reader.errorLine()).arg(reader.error()));
 
-    CopyBlocks(scratch, into);
+    into.CopyBlocksFrom(scratch);
     ConfigFileReport report;
     report.ok = true;
     report.exitCode = 0;

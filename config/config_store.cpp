@@ -82,7 +82,26 @@ void ConfigStore::Reset() {
         exports_[e].boxes.assign(e == 0 ? kExport1Boxes : kExportBitBoxes[e - 1], 0);
     }
 
-    // Everything may have changed: let every view reread.
+    AnnounceAll();
+}
+
+void ConfigStore::CopyBlocksFrom(const ConfigStore& other) {
+    if (&other == this) return;
+    inputs_ = other.inputs_;
+    outputs_ = other.outputs_;
+    pwm_ = other.pwm_;
+    lowBattery_ = other.lowBattery_;
+    startButton_ = other.startButton_;
+    canSettings_ = other.canSettings_;
+    canInputNames_ = other.canInputNames_;
+    virtualNames_ = other.virtualNames_;
+    exports_ = other.exports_;
+    records_ = other.records_;
+    AnnounceAll();
+}
+
+// Everything may have changed: let every view reread.
+void ConfigStore::AnnounceAll() {
     for (int n = 1; n <= kInputCount; ++n) {
         Q_EMIT changed(Block::Input, n);
         Q_EMIT nameChanged(Block::Input, n, inputs_[n - 1].name);

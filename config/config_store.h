@@ -115,6 +115,9 @@ public:
     // first entry.
     void Reset();
 
+    // Every block but the unit name becomes other's; every view rereads.
+    void CopyBlocksFrom(const ConfigStore& other);
+
     // Page-held blocks. Numbers are 1-based as on the pages (inputs 1..11,
     // outputs 1..34, exports 1..4); a number out of range reads an empty
     // block and writes nothing.
@@ -160,6 +163,8 @@ Q_SIGNALS:
     void nameChanged(ConfigStore::Block block, int n, const QString& name);
 
 private:
+    void AnnounceAll();
+
     std::array<InputControls, kInputCount> inputs_{};
     std::array<OutputControls, kOutputCount> outputs_{};
     PwmControls pwm_;
