@@ -96,7 +96,8 @@ QComboBox* CanExportPage::dataBox(int n, int boxIndex, const QString& objectName
     box->setObjectName(objectName);
     box->setModel(n == 1 ? names().export1Choices() : names().exportChoices());
     box->setFocusPolicy(Qt::StrongFocus);
-    box->setFixedWidth(120);
+    // Eight bit boxes in a row fit the design width.
+    box->setFixedWidth(n == 1 ? 120 : 100);
     BindIndex(box, [this, n, boxIndex](int index) {
         writeExport(n, [&](CanExportControls& e) {
             if (e.boxes.size() <= static_cast<std::size_t>(boxIndex)) e.boxes.resize(static_cast<std::size_t>(boxIndex) + 1, 0);

@@ -48,6 +48,9 @@ VirtualInputsPage::VirtualInputsPage(PageContext& context, QWidget* parent) : Ed
     // Every virtual input is there from the start, so all can be edited offline.
     for (int i = 0; i < kVirtualInputCount; ++i)
         ListBoxVIRTUAL_INPUT->addItem(entryText(i));
+    // All 15 in view.
+    ListBoxVIRTUAL_INPUT->setMinimumHeight((kVirtualInputCount + 1) * ListBoxVIRTUAL_INPUT->sizeHintForRow(0) +
+                                           2 * ListBoxVIRTUAL_INPUT->frameWidth());
     layout->addWidget(ListBoxVIRTUAL_INPUT, 0, Qt::AlignTop);
 
     GroupBoxVirtuelParameter = new QGroupBox(this);

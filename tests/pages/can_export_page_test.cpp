@@ -112,4 +112,11 @@ TEST_F(CanExportPageTest, DataBoxesWriteTheirPositionAndSurviveRenames) {
     EXPECT_EQ(box("ComboBox_CAN_Export4_DataByte7_Bit0")->currentIndex(), 34);
 }
 
+TEST_F(CanExportPageTest, EveryExportFitsTheDesignWidth) {
+    // 983 pixels of window: the 8 bit boxes of a row must not need a scroll bar.
+    auto* notebook = get<QTabWidget>("TabbedNotebook2");
+    for (int i = 0; i < notebook->count(); ++i)
+        EXPECT_LE(notebook->widget(i)->sizeHint().width(), 960) << i;
+}
+
 } // namespace
