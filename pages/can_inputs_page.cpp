@@ -118,7 +118,17 @@ QWidget* CanInputsPage::buildGeneral() {
             if (!value) return;
             writeRule([&](CanInputRule& rule) { (on ? rule.onId : rule.offId) = static_cast<std::int32_t>(*value); });
         });
-        connect(id, &QLineEdit::editingFinished, this, &CanInputsPage::ListBoxCAN_INPUTClick);
+        // Leaving an emptied or half-typed edit shows what the rule holds.
+        connect(id, &QLineEdit::editingFinished, this, [this, on, id] {
+            if (selected() < 0) return;
+            const CanInputRule rule = CanRuleRecord(store(), selected());
+            ShowText(id, HexIdText(static_cast<unsigned>(on ? rule.onId : rule.offId)));
+        });
+        connect(value, &QLineEdit::editingFinished, this, [this, on, value] {
+            if (selected() < 0) return;
+            const CanInputRule rule = CanRuleRecord(store(), selected());
+            ShowText(value, rules::CanValueText(on ? rule.onValue : rule.offValue, rule.dataType == 1));
+        });
         connect(pickers_[r], &ByteSelector::cellClicked, this, [this, on](int cell) { pickByte(on, cell); });
         BindIndex(op, [this, on](int index) {
             writeRule([&](CanInputRule& rule) { (on ? rule.onOperator : rule.offOperator) = index; });

@@ -53,6 +53,15 @@ TEST_F(CanInputsPageTest, EditsStoreIntoTheSelectedRule) {
         EXPECT_EQ(edit(QString::fromLatin1(c.control))->text(), QString::fromLatin1(c.shown)) << c.control << c.typed;
         EXPECT_EQ(c.field(rule(9)), c.stored) << c.control << c.typed;
     }
+    // Leaving a half-typed value or an emptied identifier shows what is stored;
+    // the offset keeps its typed text.
+    type("EditValueCAN_ON_1", QStringLiteral("-"));
+    finish("EditValueCAN_ON_1");
+    EXPECT_EQ(edit("EditValueCAN_ON_1")->text(), QStringLiteral("65535"));
+    type("EditCAN_ID_ON_1", QString());
+    finish("EditCAN_ID_ON_1");
+    EXPECT_EQ(edit("EditCAN_ID_ON_1")->text(), QStringLiteral("7FF"));
+    EXPECT_EQ(edit("EditValueCAN_IN_Multiplicator")->text(), QStringLiteral("2.5"));
     pick("ComboBoxCAN_OperatorON", 4);
     click("CheckBoxCAN_In_RowEnable");
     type("EditValueCAN_IN_Dimension", QStringLiteral("km/h"));
