@@ -47,8 +47,10 @@ QWidget* CanExportPage::buildSheet(int n) {
     sheet->setObjectName(QStringLiteral("TabSheetCAN_Export%1").arg(n));
     auto* layout = new QVBoxLayout(sheet);
     layout->addWidget(buildHead(n, sheet));
-    if (n == 1) buildExport1(sheet);
-    else buildBits(n, sheet);
+    if (n == 1)
+        buildExport1(sheet);
+    else
+        buildBits(n, sheet);
     layout->addStretch();
     return sheet;
 }
@@ -100,7 +102,8 @@ QComboBox* CanExportPage::dataBox(int n, int boxIndex, const QString& objectName
     box->setFixedWidth(n == 1 ? 120 : 100);
     BindIndex(box, [this, n, boxIndex](int index) {
         writeExport(n, [&](CanExportControls& e) {
-            if (e.boxes.size() <= static_cast<std::size_t>(boxIndex)) e.boxes.resize(static_cast<std::size_t>(boxIndex) + 1, 0);
+            if (e.boxes.size() <= static_cast<std::size_t>(boxIndex))
+                e.boxes.resize(static_cast<std::size_t>(boxIndex) + 1, 0);
             e.boxes[static_cast<std::size_t>(boxIndex)] = index;
         });
     });
@@ -125,8 +128,9 @@ void CanExportPage::buildExport1(QWidget* sheet) {
                                       : QStringLiteral("Data byte %1").arg(box),
                               sheet),
                         gridRow, column);
-        grid->addWidget(dataBox(1, box - 1, QStringLiteral("ComboBox_CAN_Export1_DataByte%1").arg(box), sheet),
-                        gridRow, column + 1);
+        grid->addWidget(
+            dataBox(1, box - 1, QStringLiteral("ComboBox_CAN_Export1_DataByte%1").arg(box), sheet), gridRow,
+            column + 1);
         grid->addWidget(Label(QStringLiteral("Ampere"), sheet), gridRow, column + 2);
     }
     grid->addWidget(Label(QStringLiteral("Data byte 7"), sheet), 0, 4);
@@ -161,7 +165,8 @@ void CanExportPage::buildBits(int n, QWidget* sheet) {
             grid->addWidget(Label(caption, sheet), 2 * byte + 1, 0, 1, 9);
         }
         grid->addWidget(
-            dataBox(n, i, QStringLiteral("ComboBox_CAN_Export%1_DataByte%2_Bit%3").arg(n).arg(byte).arg(bit), sheet),
+            dataBox(n, i, QStringLiteral("ComboBox_CAN_Export%1_DataByte%2_Bit%3").arg(n).arg(byte).arg(bit),
+                    sheet),
             2 * byte + 2, 8 - bit);
     }
     if (n != 4) {

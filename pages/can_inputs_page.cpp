@@ -34,8 +34,10 @@ struct RowNames {
     const char* picker;
 };
 const RowNames kRows[2] = {
-    {"ON", "EditCAN_ID_ON_1", "ComboBoxCAN_OperatorON", "EditValueCAN_ON_1", "LabelCanInDimension1", "ImageCan_1_ON"},
-    {"OFF", "EditCAN_ID_OFF_1", "ComboBoxCAN_OperatorOFF", "EditValueCAN_OFF_1", "LabelCanInDimension2", "ImageCan_1_OFF"},
+    {"ON", "EditCAN_ID_ON_1", "ComboBoxCAN_OperatorON", "EditValueCAN_ON_1", "LabelCanInDimension1",
+     "ImageCan_1_ON"},
+    {"OFF", "EditCAN_ID_OFF_1", "ComboBoxCAN_OperatorOFF", "EditValueCAN_OFF_1", "LabelCanInDimension2",
+     "ImageCan_1_OFF"},
 };
 const char* const kOperatorTexts[] = {"=", ">", "<", "&", "!&", "not"};
 
@@ -116,7 +118,9 @@ QWidget* CanInputsPage::buildGeneral() {
         BindRule(id, 3, &rules::AcceptsCanId, &UpperHex, [this, on](const QString& text) {
             const std::optional<long long> value = ParseHexId(text);
             if (!value) return;
-            writeRule([&](CanInputRule& rule) { (on ? rule.onId : rule.offId) = static_cast<std::int32_t>(*value); });
+            writeRule([&](CanInputRule& rule) {
+                (on ? rule.onId : rule.offId) = static_cast<std::int32_t>(*value);
+            });
         });
         // Leaving an emptied or half-typed edit shows what the rule holds.
         connect(id, &QLineEdit::editingFinished, this, [this, on, id] {
@@ -156,7 +160,8 @@ QWidget* CanInputsPage::buildParameter() {
 
     auto* row = new QGroupBox(QStringLiteral("Row counter"), page);
     auto* rowGrid = new QGridLayout(row);
-    CheckBoxCAN_In_RowEnable = Named(new QCheckBox(QStringLiteral("Enable"), row), "CheckBoxCAN_In_RowEnable");
+    CheckBoxCAN_In_RowEnable =
+        Named(new QCheckBox(QStringLiteral("Enable"), row), "CheckBoxCAN_In_RowEnable");
     rowGrid->addWidget(CheckBoxCAN_In_RowEnable, 0, 0, 1, 2);
     rowGrid->addWidget(Label("Byte number", row), 1, 0);
     EditValueCAN_IN_RowByteIndex = Named(new QLineEdit(row), "EditValueCAN_IN_RowByteIndex");
@@ -187,14 +192,20 @@ QWidget* CanInputsPage::buildParameter() {
 
     BindCheck(CheckBoxCAN_In_RowEnable,
               [this](bool on) { writeRule([&](CanInputRule& rule) { rule.rowEnable = on ? 1 : 0; }); });
-    BindRule(EditValueCAN_IN_RowByteIndex, 3, &rules::AcceptsDigits, &rules::RowByteText, [this](const QString& text) {
-        if (text.isEmpty()) return;
-        writeRule([&](CanInputRule& rule) { rule.rowByte = static_cast<std::uint8_t>(rules::WholePart(text)); });
-    });
-    BindRule(EditValueCAN_IN_RowByteValue, 3, &rules::AcceptsDigits, &rules::RowValueText, [this](const QString& text) {
-        if (text.isEmpty()) return;
-        writeRule([&](CanInputRule& rule) { rule.rowValue = static_cast<std::uint8_t>(rules::WholePart(text)); });
-    });
+    BindRule(EditValueCAN_IN_RowByteIndex, 3, &rules::AcceptsDigits, &rules::RowByteText,
+             [this](const QString& text) {
+                 if (text.isEmpty()) return;
+                 writeRule([&](CanInputRule& rule) {
+                     rule.rowByte = static_cast<std::uint8_t>(rules::WholePart(text));
+                 });
+             });
+    BindRule(EditValueCAN_IN_RowByteValue, 3, &rules::AcceptsDigits, &rules::RowValueText,
+             [this](const QString& text) {
+                 if (text.isEmpty()) return;
+                 writeRule([&](CanInputRule& rule) {
+                     rule.rowValue = static_cast<std::uint8_t>(rules::WholePart(text));
+                 });
+             });
     connect(RadioButton_Unsigned, &QRadioButton::clicked, this,
             [this] { writeRule([](CanInputRule& rule) { rule.dataType = 0; }); });
     connect(RadioButton_Signed, &QRadioButton::clicked, this,
@@ -224,25 +235,29 @@ QWidget* CanInputsPage::buildAnalyse() {
     layout->addWidget(calibration);
     layout->addStretch();
 
-    BindRule(EditValueCAN_IN_Multiplicator, 12, &rules::AcceptsSignedDecimal, nullptr, [this](const QString& text) {
-        bool ok = false;
-        const float value = rules::PointForComma(text).toFloat(&ok);
-        if (!ok) return;
-        writeRule([&](CanInputRule& rule) { rule.multiplicator = value; });
-    });
-    BindRule(EditValueCAN_IN_Offset, 6, &rules::AcceptsSignedDecimal, &rules::OffsetText, [this](const QString& text) {
-        const std::optional<int> value = rules::CanOffset(text);
-        if (!value) return;
-        writeRule([&](CanInputRule& rule) { rule.offset = static_cast<std::int8_t>(*value); });
-    });
+    BindRule(EditValueCAN_IN_Multiplicator, 12, &rules::AcceptsSignedDecimal, nullptr,
+             [this](const QString& text) {
+                 bool ok = false;
+                 const float value = rules::PointForComma(text).toFloat(&ok);
+                 if (!ok) return;
+                 writeRule([&](CanInputRule& rule) { rule.multiplicator = value; });
+             });
+    BindRule(EditValueCAN_IN_Offset, 6, &rules::AcceptsSignedDecimal, &rules::OffsetText,
+             [this](const QString& text) {
+                 const std::optional<int> value = rules::CanOffset(text);
+                 if (!value) return;
+                 writeRule([&](CanInputRule& rule) { rule.offset = static_cast<std::int8_t>(*value); });
+             });
     return page;
 }
 
 QWidget* CanInputsPage::buildCanEnable() {
-    auto* group = Named(new QGroupBox(QStringLiteral("Enable CAN via Input"), this), "GroupBoxCanInputEnable");
+    auto* group =
+        Named(new QGroupBox(QStringLiteral("Enable CAN via Input"), this), "GroupBoxCanInputEnable");
     auto* row = new QHBoxLayout(group);
-    CheckBoxCanInputEnable = Named(new QCheckBox(QStringLiteral("CAN switching enabled if input is active"), group),
-                                   "CheckBoxCanInputEnable");
+    CheckBoxCanInputEnable =
+        Named(new QCheckBox(QStringLiteral("CAN switching enabled if input is active"), group),
+              "CheckBoxCanInputEnable");
     ComboBoxInputTrigCAN_Input = Named(new QComboBox(group), "ComboBoxInputTrigCAN_Input");
     ComboBoxInputTrigCAN_Input->setModel(names().inputNames());
     ComboBoxInputTrigCAN_Input->setFocusPolicy(Qt::StrongFocus);
@@ -313,7 +328,8 @@ void CanInputsPage::ListBoxCAN_INPUTClick() {
         (isSigned ? RadioButton_Signed : RadioButton_Unsigned)->setChecked(true);
     }
     ShowText(EditValueCAN_IN_Dimension, rule.dimension);
-    ShowText(EditValueCAN_IN_Multiplicator, QString::asprintf("%3.6f", static_cast<double>(rule.multiplicator)));
+    ShowText(EditValueCAN_IN_Multiplicator,
+             QString::asprintf("%3.6f", static_cast<double>(rule.multiplicator)));
     ShowText(EditValueCAN_IN_Offset, QString::number(rule.offset));
 }
 
@@ -351,7 +367,8 @@ void CanInputsPage::ShowBlock(ConfigStore::Block block, int index) {
 
 void CanInputsPage::RefreshNameLists() {
     for (int i = 0; i < kCanRuleCount; ++i)
-        if (ListBoxCAN_INPUT->item(i)->text() != entryText(i)) ListBoxCAN_INPUT->item(i)->setText(entryText(i));
+        if (ListBoxCAN_INPUT->item(i)->text() != entryText(i))
+            ListBoxCAN_INPUT->item(i)->setText(entryText(i));
     if (selected() < 0) {
         const QSignalBlocker blocker(ListBoxCAN_INPUT);
         ListBoxCAN_INPUT->setCurrentRow(0);

@@ -49,7 +49,8 @@ VirtualInputsPage::VirtualInputsPage(PageContext& context, QWidget* parent) : Ed
     for (int i = 0; i < kVirtualInputCount; ++i)
         ListBoxVIRTUAL_INPUT->addItem(entryText(i));
     // All 15 in view.
-    ListBoxVIRTUAL_INPUT->setMinimumHeight((kVirtualInputCount + 1) * ListBoxVIRTUAL_INPUT->sizeHintForRow(0) +
+    ListBoxVIRTUAL_INPUT->setMinimumHeight((kVirtualInputCount + 1) *
+                                               ListBoxVIRTUAL_INPUT->sizeHintForRow(0) +
                                            2 * ListBoxVIRTUAL_INPUT->frameWidth());
     layout->addWidget(ListBoxVIRTUAL_INPUT, 0, Qt::AlignTop);
 
@@ -160,7 +161,8 @@ void VirtualInputsPage::ShowBlock(ConfigStore::Block block, int index) {
 
 void VirtualInputsPage::RefreshNameLists() {
     for (int i = 0; i < kVirtualInputCount; ++i)
-        if (ListBoxVIRTUAL_INPUT->item(i)->text() != entryText(i)) ListBoxVIRTUAL_INPUT->item(i)->setText(entryText(i));
+        if (ListBoxVIRTUAL_INPUT->item(i)->text() != entryText(i))
+            ListBoxVIRTUAL_INPUT->item(i)->setText(entryText(i));
     if (selected() < 0) {
         const QSignalBlocker blocker(ListBoxVIRTUAL_INPUT);
         ListBoxVIRTUAL_INPUT->setCurrentRow(0);

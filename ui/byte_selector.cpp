@@ -36,7 +36,8 @@ void ByteSelector::paintEvent(QPaintEvent*) {
         if (position == low_ || position == high_) {
             painter.setFont(bold);
             painter.setPen(Qt::black);
-            painter.drawText(r, Qt::AlignCenter, position == high_ ? QStringLiteral("Hi") : QStringLiteral("Lo"));
+            painter.drawText(r, Qt::AlignCenter,
+                             position == high_ ? QStringLiteral("Hi") : QStringLiteral("Lo"));
         } else {
             painter.setFont(font());
             painter.setPen(kSilver);

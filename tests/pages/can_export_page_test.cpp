@@ -37,7 +37,8 @@ TEST_F(CanExportPageTest, EditsTakeOnlyWhatTheUnitCanSend) {
     for (const Case& c : cases) {
         type(QString::fromLatin1(c.control), QString::fromLatin1(c.typed));
         if (c.finish) finish(QString::fromLatin1(c.control));
-        EXPECT_EQ(edit(QString::fromLatin1(c.control))->text(), QString::fromLatin1(c.shown)) << c.control << c.typed;
+        EXPECT_EQ(edit(QString::fromLatin1(c.control))->text(), QString::fromLatin1(c.shown))
+            << c.control << c.typed;
         const CanExportControls e = store.canExport(1);
         const QString stored = QString::fromLatin1(c.control).startsWith(u"EditCAN_ID") ? e.id : e.refresh;
         EXPECT_EQ(stored, QString::fromLatin1(c.stored)) << c.control << c.typed;
@@ -59,7 +60,8 @@ TEST_F(CanExportPageTest, RowCountEnablesItsCounterBoxes) {
         EXPECT_EQ(edit("EditCAN_EXPORT_1_RowCounter")->text(), QString::fromLatin1(c.shown)) << c.typed;
         EXPECT_EQ(store.canExport(1).rowCount, QString::fromLatin1(c.shown)) << c.typed;
         for (int b = 1; b <= 18; ++b)
-            EXPECT_EQ(box(QStringLiteral("ComboBox_CAN_Export1_DataByte%1").arg(b))->isEnabled(), b <= 6 || b - 6 <= c.enabled)
+            EXPECT_EQ(box(QStringLiteral("ComboBox_CAN_Export1_DataByte%1").arg(b))->isEnabled(),
+                      b <= 6 || b - 6 <= c.enabled)
                 << c.typed << " box " << b;
     }
     type("EditCAN_EXPORT_1_RowCounter", QStringLiteral("x"));
@@ -76,16 +78,14 @@ TEST_F(CanExportPageTest, DataBoxesWriteTheirPositionAndSurviveRenames) {
         int index;
     };
     const Case cases[] = {
-        {"ComboBox_CAN_Export1_DataByte1", 1, 0, 18},
-        {"ComboBox_CAN_Export1_DataByte18", 1, 17, 3},
-        {"ComboBox_CAN_Export2_DataByte1_Bit0", 2, 15, 5},
-        {"ComboBox_CAN_Export2_DataByte4_Bit6", 2, 33, 34},
-        {"ComboBox_CAN_Export3_DataByte0_Bit7", 3, 0, 1},
-        {"ComboBox_CAN_Export4_DataByte7_Bit0", 4, 63, 5},
+        {"ComboBox_CAN_Export1_DataByte1", 1, 0, 18},      {"ComboBox_CAN_Export1_DataByte18", 1, 17, 3},
+        {"ComboBox_CAN_Export2_DataByte1_Bit0", 2, 15, 5}, {"ComboBox_CAN_Export2_DataByte4_Bit6", 2, 33, 34},
+        {"ComboBox_CAN_Export3_DataByte0_Bit7", 3, 0, 1},  {"ComboBox_CAN_Export4_DataByte7_Bit0", 4, 63, 5},
     };
     for (const Case& c : cases) {
         pick(QString::fromLatin1(c.control), c.index);
-        EXPECT_EQ(store.canExport(c.exportNo).boxes.at(static_cast<std::size_t>(c.position)), c.index) << c.control;
+        EXPECT_EQ(store.canExport(c.exportNo).boxes.at(static_cast<std::size_t>(c.position)), c.index)
+            << c.control;
     }
     pick("ComboBox_CAN_Export1_DataByte1", 0);
     EXPECT_EQ(store.canExport(1).boxes[0], 0);

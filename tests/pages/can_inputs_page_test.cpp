@@ -35,22 +35,32 @@ TEST_F(CanInputsPageTest, EditsStoreIntoTheSelectedRule) {
         {"EditCAN_ID_ON_1", "7ff", "7FF", [](const CanInputRule& r) -> long long { return r.onId; }, 2047},
         {"EditCAN_ID_OFF_1", "800", "80", [](const CanInputRule& r) -> long long { return r.offId; }, 0x80},
         {"EditCAN_ID_ON_1", "", "", [](const CanInputRule& r) -> long long { return r.onId; }, 2047},
-        {"EditValueCAN_ON_1", "70000", "65535", [](const CanInputRule& r) -> long long { return r.onValue; }, 65535},
-        {"EditValueCAN_OFF_1", "-12", "-12", [](const CanInputRule& r) -> long long { return r.offValue; }, -12},
-        {"EditValueCAN_IN_RowByteIndex", "9", "7", [](const CanInputRule& r) -> long long { return r.rowByte; }, 7},
-        {"EditValueCAN_IN_RowByteIndex", "-5", "5", [](const CanInputRule& r) -> long long { return r.rowByte; }, 5},
-        {"EditValueCAN_IN_RowByteValue", "300", "255", [](const CanInputRule& r) -> long long { return r.rowValue; }, 255},
-        {"EditValueCAN_IN_RowByteValue", "1a2", "12", [](const CanInputRule& r) -> long long { return r.rowValue; }, 12},
-        {"EditValueCAN_IN_Offset", "200", "127", [](const CanInputRule& r) -> long long { return r.offset; }, 127},
-        {"EditValueCAN_IN_Offset", "-3.7", "-3.7", [](const CanInputRule& r) -> long long { return r.offset; }, -3},
-        {"EditValueCAN_IN_Offset", "-300", "-127", [](const CanInputRule& r) -> long long { return r.offset; }, -127},
+        {"EditValueCAN_ON_1", "70000", "65535", [](const CanInputRule& r) -> long long { return r.onValue; },
+         65535},
+        {"EditValueCAN_OFF_1", "-12", "-12", [](const CanInputRule& r) -> long long { return r.offValue; },
+         -12},
+        {"EditValueCAN_IN_RowByteIndex", "9", "7",
+         [](const CanInputRule& r) -> long long { return r.rowByte; }, 7},
+        {"EditValueCAN_IN_RowByteIndex", "-5", "5",
+         [](const CanInputRule& r) -> long long { return r.rowByte; }, 5},
+        {"EditValueCAN_IN_RowByteValue", "300", "255",
+         [](const CanInputRule& r) -> long long { return r.rowValue; }, 255},
+        {"EditValueCAN_IN_RowByteValue", "1a2", "12",
+         [](const CanInputRule& r) -> long long { return r.rowValue; }, 12},
+        {"EditValueCAN_IN_Offset", "200", "127", [](const CanInputRule& r) -> long long { return r.offset; },
+         127},
+        {"EditValueCAN_IN_Offset", "-3.7", "-3.7",
+         [](const CanInputRule& r) -> long long { return r.offset; }, -3},
+        {"EditValueCAN_IN_Offset", "-300", "-127",
+         [](const CanInputRule& r) -> long long { return r.offset; }, -127},
         {"EditValueCAN_IN_Multiplicator", "2,5", "2.5",
          [](const CanInputRule& r) -> long long { return static_cast<long long>(r.multiplicator * 10); }, 25},
     };
     list()->setCurrentRow(9);
     for (const Case& c : cases) {
         type(QString::fromLatin1(c.control), QString::fromLatin1(c.typed));
-        EXPECT_EQ(edit(QString::fromLatin1(c.control))->text(), QString::fromLatin1(c.shown)) << c.control << c.typed;
+        EXPECT_EQ(edit(QString::fromLatin1(c.control))->text(), QString::fromLatin1(c.shown))
+            << c.control << c.typed;
         EXPECT_EQ(c.field(rule(9)), c.stored) << c.control << c.typed;
     }
     // Leaving a half-typed value or an emptied identifier shows what is stored;
@@ -146,7 +156,8 @@ TEST_F(CanInputsPageTest, BytePickersWriteTheirPositionsIntoTheRule) {
     EXPECT_EQ(rule(7).onLowPos, 4);
     clickCell(on, 5);
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_EQ(messages[0][0].toString(), QStringLiteral("If more than one byte, they have to be side by side"));
+    EXPECT_EQ(messages[0][0].toString(),
+              QStringLiteral("If more than one byte, they have to be side by side"));
     clickCell(on, 2);
     EXPECT_EQ(rule(7).onHighPos, 3);
     EXPECT_EQ(rule(7).onLowPos, 4);

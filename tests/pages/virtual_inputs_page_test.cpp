@@ -26,10 +26,8 @@ TEST_F(VirtualInputsPageTest, DelayEditsClampAndStoreTenths) {
         int tenths;
     };
     const Case cases[] = {
-        {"EditDelayTime", "15", "10.0", 0, 100},
-        {"EditDelayTime2", "10.5", "10.5", 1, 105},
-        {"EditDelayTime3", "2,5", "2.5", 2, 25},
-        {"EditDelayTime", "0.37", "0.37", 0, 3},
+        {"EditDelayTime", "15", "10.0", 0, 100}, {"EditDelayTime2", "10.5", "10.5", 1, 105},
+        {"EditDelayTime3", "2,5", "2.5", 2, 25}, {"EditDelayTime", "0.37", "0.37", 0, 3},
         {"EditDelayTime2", "-4", "4", 1, 40}, // no sign
     };
     list()->setCurrentRow(6);
