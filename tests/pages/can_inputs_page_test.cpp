@@ -174,4 +174,34 @@ TEST_F(CanInputsPageTest, BytePickersWriteTheirPositionsIntoTheRule) {
     EXPECT_EQ(off->low(), 1);
 }
 
+TEST_F(CanInputsPageTest, AnOpenedFileShowsOnEveryRecordPageWithTheSelectionKept) {
+    list()->setCurrentRow(4);
+    get<QListWidget>("ListBoxVIRTUAL_INPUT")->setCurrentRow(2);
+    ConfigStore file;
+    CanInputRule canRule = CanRuleRecord(file, 4);
+    canRule.onId = 0x321;
+    canRule.offset = -9;
+    SetCanRuleRecord(file, 4, canRule);
+    VirtualInputDef def = VirtualInputRecord(file, 2);
+    def.term[1] = 93;
+    def.delay[1] = 47;
+    SetVirtualInputRecord(file, 2, def);
+    CanExportControls e = file.canExport(3);
+    e.refresh = QStringLiteral("250");
+    e.boxes[33] = 12;
+    file.setCanExport(3, e);
+    file.setCanSettings({true, 6});
+
+    store.CopyBlocksFrom(file);
+    EXPECT_EQ(list()->currentRow(), 4);
+    EXPECT_EQ(edit("EditCAN_ID_ON_1")->text(), QStringLiteral("321"));
+    EXPECT_EQ(edit("EditValueCAN_IN_Offset")->text(), QStringLiteral("-9"));
+    EXPECT_EQ(box("ComboBoxInputTrigCAN_Input")->currentIndex(), 6);
+    EXPECT_TRUE(box("ComboBoxInputTrigCAN_Input")->isEnabled());
+    EXPECT_EQ(box("ComboBoxVirtuel_1_Channel_2")->currentIndex(), 93);
+    EXPECT_EQ(edit("EditDelayTime2")->text(), QStringLiteral("4.7"));
+    EXPECT_EQ(edit("Edit_REFRESS_Export3")->text(), QStringLiteral("250"));
+    EXPECT_EQ(box("ComboBox_CAN_Export3_DataByte4_Bit6")->currentIndex(), 12);
+}
+
 } // namespace
