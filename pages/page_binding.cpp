@@ -1,9 +1,12 @@
 #include "pages/page_binding.h"
 
+#include "config/code_page.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <QToolTip>
 #include <QValidator>
 #include <algorithm>
 
@@ -12,6 +15,8 @@ namespace vm {
 namespace {
 
 const char* const kTypingLength = "typingMaxLength";
+// The last text of a name edit the unit can hold, to go back to.
+const char* const kAcceptedText = "acceptedText";
 
 // What a number edit takes while typing; a ',' becomes '.' on the way in.
 class NumberValidator : public QValidator {
@@ -47,7 +52,22 @@ void SetTypingLength(QLineEdit* edit, int maxLength) {
 
 void BindText(QLineEdit* edit, int maxLength, std::function<void(const QString&)> write) {
     SetTypingLength(edit, maxLength);
-    QObject::connect(edit, &QLineEdit::textEdited, edit, std::move(write));
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit, write = std::move(write)](const QString& typed) {
+        // A character the unit cannot hold is refused here, with the reason,
+        // rather than sent as '?' later. Length is the edit's own business.
+        QString why;
+        if (!CanHoldName(typed, static_cast<int>(typed.size()), &why)) {
+            const QString before = edit->property(kAcceptedText).toString();
+            const int cursor = std::max(0, edit->cursorPosition() - static_cast<int>(typed.size() - before.size()));
+            const QSignalBlocker blocker(edit);
+            edit->setText(before);
+            edit->setCursorPosition(std::min(cursor, static_cast<int>(before.size())));
+            QToolTip::showText(edit->mapToGlobal(QPoint(0, edit->height())), why, edit);
+            return;
+        }
+        edit->setProperty(kAcceptedText, typed);
+        write(typed);
+    });
 }
 
 void BindNumber(QLineEdit* edit, rules::NumberEdit rule, int maxLength,
@@ -92,6 +112,7 @@ void BindCheck(QCheckBox* check, std::function<void(bool)> write) {
 }
 
 void ShowText(QLineEdit* edit, const QString& text) {
+    edit->setProperty(kAcceptedText, text);
     if (edit->text() == text) return;
     const QSignalBlocker blocker(edit);
     const int typing = edit->property(kTypingLength).isValid() ? edit->property(kTypingLength).toInt() : 32767;

@@ -7,10 +7,13 @@
 #include "pages/check_list.h"
 #include "pages/editor_pages.h"
 #include "pages/main_pages.h"
+#include "pages/page_binding.h"
 #include "session/unit_session.h"
 #include "tests/support/recording_link.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -373,3 +376,24 @@ TEST_F(EditorPagesTest, InputsPageWritesNamesModesAndSwitches) {
 }
 
 } // namespace
+
+// A character the unit cannot hold is refused at the name edit, never stored.
+static void TypeChar(QLineEdit& edit, const char* utf8) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8(utf8));
+    QApplication::sendEvent(&edit, &press);
+}
+
+TEST(NameEdits, RefuseCharactersTheUnitCannotHold) {
+    QLineEdit edit;
+    QString stored = "unchanged";
+    BindText(&edit, 15, [&](const QString& text) { stored = text; });
+    ShowText(&edit, "Fan");
+    edit.setCursorPosition(3);
+    TypeChar(edit, "\xc3\xa4"); // a with umlaut: in the code page
+    EXPECT_EQ(stored, QString::fromUtf8("Fan\xc3\xa4"));
+    TypeChar(edit, "\xe2\x82\xac"); // euro sign: in the code page too
+    EXPECT_EQ(stored, QString::fromUtf8("Fan\xc3\xa4\xe2\x82\xac"));
+    TypeChar(edit, "\xe2\x9c\x93"); // check mark: not
+    EXPECT_EQ(stored, QString::fromUtf8("Fan\xc3\xa4\xe2\x82\xac"));
+    EXPECT_EQ(edit.text(), stored);
+}
