@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "fuzz_store_checks.h"
+
 namespace {
 
 unsigned sink = 0;
@@ -67,27 +69,10 @@ void ReadBack(const vm::ConfigStore& s) {
 }
 
 void PackAll(const vm::ConfigStore& s) {
-    using namespace vm;
-    const struct {
-        std::uint8_t code;
-        int first, count;
-    } writes[] = {{msg::INPUT_CFG_WRITE, 1, kInputCount},
-                  {msg::OUTPUT_CFG_WRITE, 1, kOutputCount},
-                  {msg::PWM_CFG_WRITE, 0, 1},
-                  {msg::LOW_BATT_CFG_WRITE, 0, 1},
-                  {msg::START_BUTTON_CFG_WRITE, 0, 1},
-                  {msg::CAN_RULE_WRITE, 0, kCanRuleCount},
-                  {msg::CAN_SETTINGS_WRITE, 0, 1},
-                  {msg::BOX_NAME_WRITE, 0, 1},
-                  {msg::VIRTUAL_INPUT_WRITE, 0, kVirtualInputCount},
-                  {msg::FLASH_WRITE, 0, kFlashCount},
-                  {msg::CAN_EXPORT1_WRITE, 0, 1},
-                  {msg::CAN_EXPORT_WRITE, 0, 3}};
-    for (const auto& w : writes)
-        for (int i = w.first; i < w.first + w.count; ++i) {
-            const PackedBlock p = PackConfigBlock(s, w.code, i);
-            sink += p.packet.checksum() + static_cast<unsigned>(p.error.size());
-        }
+    fuzz::ForEveryBlockWrite([&s](std::uint8_t code, int index) {
+        const vm::PackedBlock p = vm::PackConfigBlock(s, code, index);
+        sink += p.packet.checksum() + static_cast<unsigned>(p.error.size());
+    });
 }
 
 } // namespace
