@@ -32,9 +32,10 @@ constexpr Fixed kFixed[] = {
     {msg::INPUT_STATE, 10},     // inputs 4..5, CAN inputs 6..9
     {msg::CHANNEL_STATE, 10},   // channel, state, fault, current, highlight 4..9
     {msg::UNIT_STATS, 8},       // current 4..5, temperature 6, watchdog 7
-    {msg::DIAG_HIGH_POWER, 58}, // three rows of 18 channels from 4
-    {msg::DIAG_LOW_POWER, 20},  // 16 channels from 4
-    {msg::CAN_MONITOR_FRAME, 7}, // identifier 4..5, count 6 (data past the length reads as zeros)
+    // The diagnostics tables take the rows a short answer carries: at least one.
+    {msg::DIAG_HIGH_POWER, 41}, // counts 4.., trip levels 22.., low currents 40..
+    {msg::DIAG_LOW_POWER, 5},   // counts 4..19
+    {msg::CAN_MONITOR_FRAME, 7}, // identifier 4..5, count 6; the line shows only data that arrived
     // Acknowledgements that name the record they answer.
     {msg::CAN_RULE_WRITE_DONE, 5},
     {msg::VIRTUAL_INPUT_WRITE_DONE, 5},

@@ -2,6 +2,8 @@
 
 #include "session/answer_layouts.h"
 
+#include <algorithm>
+
 #include "protocol/message_catalogue.h"
 #include "link/traffic_lines.h"
 #include "link/traffic_log.h"
@@ -39,7 +41,10 @@ QString CanMonitorLine(const LinkPacket& p) {
         return QString::number(value, 16).toUpper().rightJustified(digits, QLatin1Char('0'));
     };
     QString line = QStringLiteral("Can id: ") + hex(p.at(4) | (p.at(5) << 8), 3) + QStringLiteral(" , Data:");
-    const int count = p.at(6);
+    // The count byte may claim more than arrived: print only what is there.
+    constexpr int kDataAt = 7, kMaxData = 8;
+    const int present = std::min<int>(p.length(), p.size) - kDataAt;
+    const int count = std::min({int(p.at(6)), present, kMaxData});
     for (int i = 0; i < count; ++i) line += QLatin1Char(' ') + hex(p.at(7 + i), 2);
     return line;
 }

@@ -265,7 +265,7 @@ TEST_F(UnitSessionTest, AnswersShorterThanTheirLayoutAreRefused) {
     const Case cases[] = {
         {msg::OUTPUT_CFG, 30, "OUTPUT_CFG"}, {msg::CAN_RULE, 49, "CAN_RULE"},
         {msg::STATUS, 24, "STATUS"},         {msg::CHANNEL_STATE, 10, "CHANNEL_STATE"},
-        {msg::DIAG_HIGH_POWER, 58, "DIAG_HIGH_POWER"}, {msg::FLASH_WRITE_DONE, 5, "FLASH_WRITE_DONE"},
+        {msg::DIAG_HIGH_POWER, 41, "DIAG_HIGH_POWER"}, {msg::FLASH_WRITE_DONE, 5, "FLASH_WRITE_DONE"},
     };
     for (const Case& c : cases) {
         std::vector<std::uint8_t> payload(static_cast<std::size_t>(c.length - 4), 1);
