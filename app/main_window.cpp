@@ -9,7 +9,12 @@
 #include "link/traffic_log.h"
 #include "link/usb_thread.h"
 #include "pages/editor_pages.h"
+#include "pages/can_inputs_page.h"
+#include "pages/can_monitor_box.h"
+#include "pages/diagnostic_page.h"
 #include "pages/general_page.h"
+#include "session/can_monitor_control.h"
+#include "session/manual_test.h"
 #include "pages/main_pages.h"
 #include "forms/about_form.h"
 #include "ui/activity_lamps.h"
@@ -20,8 +25,13 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QVBoxLayout>
 
 namespace vm {
+
+namespace {
+constexpr int kExitFlushMs = 200;
+}
 
 TMainForm::TMainForm(std::unique_ptr<UsbThread> link, TrafficLog& log, UserPrompt& prompt,
                      AppSettings settings, QWidget* parent)
@@ -60,12 +70,15 @@ TMainForm::~TMainForm() {
     TimerSerial.stop();
     // The link goes first: no bytes may arrive at a half-destroyed window.
     if (link_) {
+        link_->WaitForQueuedFrames(kExitFlushMs); // the monitor's off flag reaches the unit
         disconnect(link_.get(), nullptr, this, nullptr);
         link_.reset();
     }
 }
 
 void TMainForm::CreatePages() {
+    manualTest_ = std::make_unique<ManualTest>(unit_);
+    monitor_ = std::make_unique<CanMonitorControl>(unit_);
     edits_ = std::make_unique<EditTracker>();
     connect(edits_.get(), &EditTracker::modifiedChanged, this, &TMainForm::RebuildTitle);
     editorPages_ = std::make_unique<EditorPages>(store_, unit_);
@@ -74,8 +87,16 @@ void TMainForm::CreatePages() {
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     AddMainPages(*PageControl1, [this](std::size_t index, QWidget& sheet) {
         if (index == kPageGeneral) General = GeneralPage::AddTo(sheet, unit_);
+        else if (index == kPageDiagnostic) Diagnostic = DiagnosticPage::AddTo(sheet, unit_, store_, prompt_);
         else editorPages_->AddTo(index, sheet);
     });
+    connect(General, &GeneralPage::switchChannelRequested, manualTest_.get(), &ManualTest::SwitchChannel);
+    if (auto* canInputs = qobject_cast<CanInputsPage*>(editorPages_->page(kPageCanInputs))) {
+        auto* place = new QVBoxLayout(canInputs->monitorPlace());
+        place->setContentsMargins(0, 0, 0, 0);
+        CanMonitor = new CanMonitorBox(*monitor_, unit_.canMonitor(), canInputs->monitorPlace());
+        place->addWidget(CanMonitor);
+    }
     connect(&unit_, &UnitSession::refreshNameLists, editorPages_.get(), &EditorPages::RefreshNameLists);
     // Limits of the check lists are said in the status bar, never in a box.
     connect(editorPages_.get(), &EditorPages::statusMessage, this,
@@ -98,6 +119,7 @@ void TMainForm::PageControl1Change(int index) {
     unit_.setCurrentPage(index);
     if (index == kPageGeneral) Timer1.start();
     else Timer1.stop();
+    if (index == kPageDiagnostic) Diagnostic->PageShown();
 }
 
 void TMainForm::CreateStatusBar() {
@@ -179,6 +201,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     if (!settings_.Save(&error))
         prompt_.ShowMessage(QStringLiteral("Cannot save the settings file %1: %2").arg(settings_.path, error));
     Timer1.stop();
+    monitor_->SwitchOffNow(); // the unit would stream on to nobody
     event->accept();
 }
 

@@ -25,6 +25,10 @@ class QTabWidget;
 namespace vm {
 
 class ActivityLamps;
+class CanMonitorBox;
+class CanMonitorControl;
+class DiagnosticPage;
+class ManualTest;
 class EditorPages;
 class EditTracker;
 class ModalWait;
@@ -118,6 +122,10 @@ public:
     void setConfigDirectory(const QString& dir) { settings_.configPath = dir; }
     int currentPage() const { return currentPage_; }
     GeneralPage& generalPage() { return *General; }
+    DiagnosticPage& diagnosticPage() { return *Diagnostic; }
+    CanMonitorBox& canMonitorBox() { return *CanMonitor; }
+    ManualTest& manualTest() { return *manualTest_; }
+    CanMonitorControl& canMonitor() { return *monitor_; }
     // The configuration pages and their shared name lists.
     EditorPages& editorPages() { return *editorPages_; }
     // Edits neither uploaded nor saved: MarkClean after a read, an opened
@@ -128,6 +136,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // Construction (main_window.cpp).
@@ -140,6 +149,10 @@ private:
     void RestorePlacement();
     void StorePlacement();
     void PageControl1Change(int index);
+    // Read, Upload and Default settings start once the CAN monitor is off.
+    void AfterMonitorOff(bool (ConfigWorkflow::*command)());
+    // The keypad toggle of manual test, unless a text edit has the key.
+    bool KeypadToggle(QWidget* focus);
 
     void SetStatusText(int panel, const QString& text);
     // Blanks the live status display (no data from the unit).
@@ -156,6 +169,8 @@ private:
     std::unique_ptr<ConfigWorkflow> workflow_;
     std::unique_ptr<EditTracker> edits_;
     std::unique_ptr<EditorPages> editorPages_;
+    std::unique_ptr<ManualTest> manualTest_;
+    std::unique_ptr<CanMonitorControl> monitor_;
 
     QTabWidget* PageControl1 = nullptr;
     QMenu* MenuSvc = nullptr;
@@ -163,6 +178,8 @@ private:
     TUpdateForm* UpdateForm = nullptr;
     TAboutForm* AboutForm = nullptr;
     GeneralPage* General = nullptr;
+    DiagnosticPage* Diagnostic = nullptr;
+    CanMonitorBox* CanMonitor = nullptr;
     ActivityLamps* Lamps = nullptr;
     QWidget* logWindow_ = nullptr;
     QTimer Timer1;

@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 
 #include "config/config_file.h"
+#include "session/can_monitor_control.h"
 #include "session/user_prompt.h"
 
 namespace vm {
@@ -11,15 +12,20 @@ namespace {
 const QString kConfigFilter = QStringLiteral("config files (*.cfg *.CFG)");
 }
 
-void TMainForm::BtnLoadClick() { workflow_->Read(); }
+void TMainForm::AfterMonitorOff(bool (ConfigWorkflow::*command)()) {
+    // While an earlier command waits out the pause, F8/F9 start nothing more.
+    monitor_->SwitchOffThen([this, command] { (workflow_.get()->*command)(); });
+}
 
-void TMainForm::BtnSaveClick() { workflow_->Upload(); }
+void TMainForm::BtnLoadClick() { AfterMonitorOff(&ConfigWorkflow::Read); }
+
+void TMainForm::BtnSaveClick() { AfterMonitorOff(&ConfigWorkflow::Upload); }
 
 void TMainForm::ReadConfiguration() { workflow_->ReadConfiguration(); }
 
 void TMainForm::UploadConfiguration() { workflow_->UploadConfiguration(); }
 
-void TMainForm::BtnDefaultValueClick() { workflow_->FactoryReset(); }
+void TMainForm::BtnDefaultValueClick() { AfterMonitorOff(&ConfigWorkflow::FactoryReset); }
 
 void TMainForm::MenuOpenClick() {
     const QString path = prompt_.AskOpenFile(kConfigFilter, settings_.configPath);

@@ -2,13 +2,21 @@
 // menu handlers.
 #include "app/main_window.h"
 
+#include "session/manual_test.h"
 #include "session/user_prompt.h"
 #include "forms/usb_select_form.h"
 #include "tools/service_tools.h"
 #include "ui/activity_lamps.h"
 #include "forms/about_form.h"
 
+#include <QAbstractSpinBox>
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
@@ -91,6 +99,26 @@ void TMainForm::CreateKeys() {
     bind(QKeySequence(Qt::Key_F8), &TMainForm::BtnLoadClick);
     bind(QKeySequence(Qt::Key_F9), &TMainForm::BtnSaveClick);
     bind(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L), &TMainForm::ShowLogWindow);
+}
+
+// The keypad '/' of manual test. It reaches the window only when the focused
+// control did not take it; a text control never gives it away.
+void TMainForm::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Slash && (event->modifiers() & Qt::KeypadModifier) &&
+        KeypadToggle(QApplication::focusWidget())) {
+        event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+bool TMainForm::KeypadToggle(QWidget* focus) {
+    if (qobject_cast<QLineEdit*>(focus) || qobject_cast<QPlainTextEdit*>(focus) || qobject_cast<QTextEdit*>(focus) ||
+        qobject_cast<QAbstractSpinBox*>(focus))
+        return false;
+    if (auto* combo = qobject_cast<QComboBox*>(focus); combo && combo->isEditable()) return false;
+    manualTest_->ToggleAll();
+    return true;
 }
 
 void TMainForm::ShowServiceMenu() { MenuSvc->menuAction()->setVisible(true); }

@@ -99,20 +99,31 @@ void PackVirtualInput(const ConfigStore& s, int k, Buffer& b) {
     b[29] = def.invertMask;
 }
 
-// Refresh, identifier and (export 1) row count; the first text that is not a
-// number gives the error.
-QString PackExportHead(const CanExportControls& e, bool withRowCount, Buffer& b) {
+constexpr long long kMaxStandardId = 0x7FF;
+constexpr long long kMaxRefreshMs = 65535;
+constexpr long long kMaxRowCount = 255;
+
+// Refresh, identifier and (export 1) row count of export n; the first text
+// that is not a number, or a number the unit cannot hold, gives the error
+// (capped it would send another value than the page shows).
+QString PackExportHead(int n, const CanExportControls& e, bool withRowCount, Buffer& b) {
     const std::optional<long long> refresh = ParseDecimal(e.refresh);
     if (!refresh) return NotAnIntegerMessage(e.refresh);
+    if (*refresh < 0 || *refresh > kMaxRefreshMs)
+        return QStringLiteral("CAN export %1: the refresh time %2 ms is not within 0..65535").arg(n).arg(e.refresh);
     const std::optional<long long> id = ParseHexId(e.id);
     if (!id) return NotAnIntegerMessage(QStringLiteral("0x") + e.id);
+    if (*id < 0 || *id > kMaxStandardId)
+        return QStringLiteral("CAN export %1: the identifier 0x%2 is not within 0x000..0x7FF").arg(n).arg(e.id);
     b[5] = e.enable ? 1 : 0;
-    PutLe16(b, 6, CapWord(*refresh));
-    PutLe16(b, 8, CapWord(*id));
+    PutLe16(b, 6, static_cast<std::uint16_t>(*refresh));
+    PutLe16(b, 8, static_cast<std::uint16_t>(*id));
     if (withRowCount) {
         const std::optional<long long> rows = ParseDecimal(e.rowCount);
         if (!rows) return NotAnIntegerMessage(e.rowCount);
-        b[28] = CapByte(*rows);
+        if (*rows < 0 || *rows > kMaxRowCount)
+            return QStringLiteral("CAN export 1: the row count %1 is not within 0..255").arg(e.rowCount);
+        b[28] = static_cast<std::uint8_t>(*rows);
     }
     return {};
 }
@@ -207,7 +218,7 @@ PackedBlock PackConfigBlock(const ConfigStore& s, std::uint8_t cmd, int index) {
         break;
     case msg::CAN_EXPORT1_WRITE: {
         const CanExportControls e = s.canExport(1);
-        result.error = PackExportHead(e, true, b);
+        result.error = PackExportHead(1, e, true, b);
         PutBoxes(b, 10, kExport1Boxes, e.boxes);
         break;
     }
@@ -215,7 +226,7 @@ PackedBlock PackConfigBlock(const ConfigStore& s, std::uint8_t cmd, int index) {
         if ((indexOk = IndexIn(index, 0, 3))) {
             const CanExportControls e = s.canExport(index + 2);
             b[4] = static_cast<std::uint8_t>(index);
-            result.error = PackExportHead(e, false, b);
+            result.error = PackExportHead(index + 2, e, false, b);
             PutBoxes(b, 10, kExportBitBoxes[index], e.boxes);
         }
         break;
@@ -252,6 +263,14 @@ LinkPacket ConfigReadRequest(std::uint8_t readCommand, int index) {
     default:
         return LinkPacket{};
     }
+}
+
+QString FirstUploadError(const ConfigStore& store) {
+    QString first;
+    ForEveryBlockWrite([&](std::uint8_t code, int index) {
+        if (first.isEmpty()) first = PackConfigBlock(store, code, index).error;
+    });
+    return first;
 }
 
 } // namespace vm

@@ -17,27 +17,7 @@ namespace fuzz {
 
 inline unsigned sink = 0; // results go here so the optimiser keeps the work
 
-// Calls f(write command, index) for every block message of an upload.
-template <class F> void ForEveryBlockWrite(F f) {
-    using namespace vm;
-    const struct {
-        std::uint8_t code;
-        int first, count;
-    } writes[] = {{msg::INPUT_CFG_WRITE, 1, kInputCount},
-                  {msg::OUTPUT_CFG_WRITE, 1, kOutputCount},
-                  {msg::PWM_CFG_WRITE, 0, 1},
-                  {msg::LOW_BATT_CFG_WRITE, 0, 1},
-                  {msg::START_BUTTON_CFG_WRITE, 0, 1},
-                  {msg::CAN_RULE_WRITE, 0, kCanRuleCount},
-                  {msg::CAN_SETTINGS_WRITE, 0, 1},
-                  {msg::BOX_NAME_WRITE, 0, 1},
-                  {msg::VIRTUAL_INPUT_WRITE, 0, kVirtualInputCount},
-                  {msg::FLASH_WRITE, 0, kFlashCount},
-                  {msg::CAN_EXPORT1_WRITE, 0, 1},
-                  {msg::CAN_EXPORT_WRITE, 0, 3}};
-    for (const auto& w : writes)
-        for (int i = w.first; i < w.first + w.count; ++i) f(w.code, i);
-}
+using vm::ForEveryBlockWrite;
 
 inline void Require(bool promise) {
     if (!promise) std::abort();

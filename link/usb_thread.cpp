@@ -5,7 +5,9 @@
 #include "link/traffic_lines.h"
 #include "link/traffic_log.h"
 
+#include <QDeadlineTimer>
 #include <QMutexLocker>
+#include <QThread>
 
 namespace vm {
 
@@ -211,6 +213,15 @@ QString UsbThread::lastError() const {
 int UsbThread::pendingFrames() const {
     QMutexLocker lock(&queueLock_);
     return queue_.pending();
+}
+
+void UsbThread::WaitForQueuedFrames(int ms) {
+    QDeadlineTimer deadline(ms);
+    while (state_ == LinkState::Open && pendingFrames() > 0 && !deadline.hasExpired())
+        QThread::msleep(2);
+    // The last frame taken from the queue may still be in the port's hands.
+    if (state_ == LinkState::Open && !deadline.hasExpired())
+        QThread::msleep(static_cast<unsigned long>(std::min<qint64>(10, deadline.remainingTime())));
 }
 
 void UsbThread::Enqueue(const std::uint8_t* frame, int length) {

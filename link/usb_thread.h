@@ -70,6 +70,9 @@ public:
     void ResendLast() override;
     bool resendAvailable() const { return lastFrameValid_; }
     int pendingFrames() const;
+    // At exit: gives queued frames up to ms to leave an open port (the
+    // worker thread writes them; the caller only waits).
+    void WaitForQueuedFrames(int ms);
     // Bytes of every frame queued so far (for measurements).
     quint64 bytesQueued() const { return bytesQueued_; }
 

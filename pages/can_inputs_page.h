@@ -31,6 +31,8 @@ public:
     void ListBoxCAN_INPUTClick();
     // The selected rule, -1 for none.
     int selected() const;
+    // Where the CAN monitor group goes.
+    QWidget* monitorPlace() const { return canMonitorPlace_; }
 
 protected:
     void ShowBlock(ConfigStore::Block block, int index) override;

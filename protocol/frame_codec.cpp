@@ -1,4 +1,5 @@
 #include "protocol/frame_codec.h"
+#include "protocol/message_catalogue.h"
 
 #include <algorithm>
 #include <atomic>
@@ -46,6 +47,13 @@ LinkPacket LinkPacket::make(std::uint8_t group, std::uint8_t command, const std:
     if (payloadCount > 0) std::memcpy(&p.bytes[4], payload, static_cast<std::size_t>(payloadCount));
     p.size = kMinPacketLength + payloadCount;
     p.seal();
+    return p;
+}
+
+LinkPacket CanMonitorSetPacket(bool on) {
+    LinkPacket p = LinkPacket::make(kGroupApp, msg::CAN_MONITOR_SET);
+    p.bytes[4] = on ? 1 : 0;
+    p.size = kMinPacketLength + 1;
     return p;
 }
 

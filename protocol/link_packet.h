@@ -51,4 +51,8 @@ struct LinkPacket {
                            int payloadCount);
 };
 
+// CAN_MONITOR_SET as the unit takes it: [chk][4][1][92][flag]. The length byte
+// says 4 and the checksum covers three bytes; the flag rides outside both.
+LinkPacket CanMonitorSetPacket(bool on);
+
 } // namespace vm

@@ -1,5 +1,6 @@
 #include "session/config_workflow.h"
 
+#include "config/block_layouts.h"
 #include "config/config_file.h"
 #include "config/config_store.h"
 #include "protocol/message_catalogue.h"
@@ -87,7 +88,16 @@ WaitResult ConfigWorkflow::runWait() {
 // (a modal wait does not stop timers and shortcuts of every kind) start nothing.
 bool ConfigWorkflow::Read() { return !busy_ && CheckVersion() && ReadConfiguration(); }
 
-bool ConfigWorkflow::Upload() { return !busy_ && CheckVersion() && UploadConfiguration(); }
+bool ConfigWorkflow::Upload() { return !busy_ && CheckUploadable() && CheckVersion() && UploadConfiguration(); }
+
+bool ConfigWorkflow::CheckUploadable() {
+    // Every block is packed before the first is sent: an upload never stops
+    // halfway on a text the unit cannot take.
+    const QString error = FirstUploadError(store_);
+    if (error.isEmpty()) return true;
+    prompt_.ShowError(error);
+    return false;
+}
 
 bool ConfigWorkflow::ReadConfiguration() {
     if (busy_) return false;
@@ -112,7 +122,7 @@ void ConfigWorkflow::ReadAfterConnect() {
 }
 
 bool ConfigWorkflow::UploadConfiguration() {
-    if (busy_) return false;
+    if (busy_ || !CheckUploadable()) return false;
     packFailed_ = false;
     transfer_.StartUpload();
     unit_.SetTransferInProgress(true);

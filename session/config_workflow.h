@@ -49,6 +49,8 @@ public:
     // The connection test and the version window; tells the verdict and
     // returns false when the unit's software is not supported.
     bool CheckVersion();
+    // Every block of the store can be packed; otherwise the first error is shown.
+    bool CheckUploadable();
 
     // Read (F8): version check, then the read chain. True when the chain ended.
     bool Read();

@@ -8,6 +8,10 @@ namespace vm {
 
 // Index of the "General" page: live polling runs only while it is shown.
 constexpr int kPageGeneral = 0;
+// The "Diagnostic" page reads the unit's fault counters when chosen.
+constexpr int kPageDiagnostic = 1;
+// The "CAN Inputs" page holds the CAN monitor.
+constexpr int kPageCanInputs = 3;
 
 // What the unit tells about itself: STATUS and UNIT_STATS.
 struct UnitStats {

@@ -179,12 +179,12 @@ TEST(CanExport, IdentifierAndNumberTexts) {
     ConfigStore s;
     CanExportControls e = s.canExport(1);
     e.id = QStringLiteral("7FF");
-    e.refresh = QStringLiteral("99999");
+    e.refresh = QStringLiteral("65535");
     s.setCanExport(1, e);
     LinkPacket p = Packed(s, msg::CAN_EXPORT1_WRITE, 0);
     EXPECT_EQ(p.at(8), 0xFF);
     EXPECT_EQ(p.at(9), 0x07);
-    EXPECT_EQ(p.at(6), 0xFF); // refresh capped at 16 bits
+    EXPECT_EQ(p.at(6), 0xFF); // the largest refresh a word holds
     EXPECT_EQ(p.at(7), 0xFF);
     EXPECT_EQ(p.at(28), 12);
     EXPECT_EQ(p.at(10), 0); // untouched box: "DISABLED"
@@ -194,15 +194,23 @@ TEST(CanExport, IdentifierAndNumberTexts) {
     EXPECT_EQ(s.canExport(3).refresh, "1000");
     EXPECT_TRUE(s.canExport(3).enable);
 
+    // Texts that are no number, and numbers the unit cannot hold (capped they
+    // would upload another value than the page shows).
+    const char* notANumber = "not a valid integer value";
     const struct {
         int exportNo;
         QString CanExportControls::*field;
         const char* text;
-    } bad[] = {{1, &CanExportControls::id, "XYZ"},
-               {1, &CanExportControls::refresh, "12a"},
-               {1, &CanExportControls::rowCount, "ten"},
-               {4, &CanExportControls::refresh, ""},
-               {2, &CanExportControls::id, "1 2"}};
+        const char* says;
+    } bad[] = {{1, &CanExportControls::id, "XYZ", notANumber},
+               {1, &CanExportControls::refresh, "12a", notANumber},
+               {1, &CanExportControls::rowCount, "ten", notANumber},
+               {4, &CanExportControls::refresh, "", notANumber},
+               {2, &CanExportControls::id, "1 2", notANumber},
+               {2, &CanExportControls::id, "800", "CAN export 2: the identifier 0x800 is not within"},
+               {4, &CanExportControls::id, "FFFFFFFF", "CAN export 4: the identifier"},
+               {3, &CanExportControls::refresh, "65536", "CAN export 3: the refresh time 65536 ms"},
+               {1, &CanExportControls::rowCount, "256", "CAN export 1: the row count 256"}};
     for (const auto& c : bad) {
         ConfigStore t;
         CanExportControls x = t.canExport(c.exportNo);
@@ -211,9 +219,13 @@ TEST(CanExport, IdentifierAndNumberTexts) {
         const PackedBlock r = c.exportNo == 1 ? PackConfigBlock(t, msg::CAN_EXPORT1_WRITE, 0)
                                               : PackConfigBlock(t, msg::CAN_EXPORT_WRITE, c.exportNo - 2);
         EXPECT_FALSE(r.ok()) << c.text;
-        EXPECT_TRUE(r.error.contains(QStringLiteral("%1'").arg(QString::fromLatin1(c.text)))) << c.text;
-        EXPECT_TRUE(r.error.contains(QStringLiteral("not a valid integer value")));
+        EXPECT_TRUE(r.error.contains(QString::fromLatin1(c.says))) << r.error.toStdString();
+        if (c.says == notANumber)
+            EXPECT_TRUE(r.error.contains(QStringLiteral("%1'").arg(QString::fromLatin1(c.text)))) << c.text;
+        // The check before an upload finds it among every block.
+        EXPECT_EQ(FirstUploadError(t), r.error);
     }
+    EXPECT_EQ(FirstUploadError(ConfigStore{}), "");
 }
 
 TEST(ReadRequests, LengthsAndIndex) {

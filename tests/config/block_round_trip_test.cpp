@@ -79,7 +79,7 @@ void Randomise(ConfigStore& s, Rng& r) {
     for (int e = 1; e <= 4; ++e) {
         CanExportControls x = s.canExport(e);
         x.enable = r(0, 1) == 1;
-        x.id = HexIdText(static_cast<unsigned>(r(0, 0xFFF)));
+        x.id = HexIdText(static_cast<unsigned>(r(0, 0x7FF))); // 11-bit identifiers only
         x.refresh = QString::number(r(0, 65535));
         if (e == 1) x.rowCount = QString::number(r(0, 255));
         for (int& b : x.boxes)

@@ -147,8 +147,8 @@ TEST_F(UnitSessionTest, StatusAndStatisticsAreKept) {
 TEST(CanMonitorLine, IdentifierInHexThenTheDataBytes) {
     EXPECT_EQ(CanMonitorLine(LinkPacket::make(1, 93, {0xA0, 0x01, 2, 0x0F, 0xC0})), "Can id: 1A0 , Data: 0F C0");
     EXPECT_EQ(CanMonitorLine(LinkPacket::make(1, 93, {0x05, 0x00, 0})), "Can id: 005 , Data:");
-    // A count beyond the bytes that came reads zeros, never past the packet.
-    EXPECT_EQ(CanMonitorLine(LinkPacket::make(1, 93, {0xFF, 0x07, 3, 0x11})), "Can id: 7FF , Data: 11 00 00");
+    // A count beyond the bytes that came prints only the bytes that came.
+    EXPECT_EQ(CanMonitorLine(LinkPacket::make(1, 93, {0xFF, 0x07, 3, 0x11})), "Can id: 7FF , Data: 11");
 }
 
 TEST_F(UnitSessionTest, PollCyclesThroughTheThreeViewsOnlyOnGeneral) {
