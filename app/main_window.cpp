@@ -117,7 +117,7 @@ void TMainForm::CreatePages() {
 void TMainForm::PageControl1Change(int index) {
     currentPage_ = index;
     unit_.setCurrentPage(index);
-    if (index == kPageGeneral) Timer1.start();
+    if (unit_.pollsNow()) Timer1.start();
     else Timer1.stop();
     if (index == kPageDiagnostic) Diagnostic->PageShown();
 }

@@ -76,6 +76,14 @@ public:
     void MenuRuntimeErrorClick();
     void MenuEepromClick();
     void MenuAboutClick();
+    // Field kit (main_window_field.cpp).
+    void MenuCompareClick();
+    void MenuExportDbcClick();
+    void MenuLivePlotClick();
+    // Reads the unit and lists how it differs from the file's configuration.
+    void CompareWithUnit(const QString& path);
+    QDialog* compareWindow() const { return compareForm_; }
+    QDialog* livePlotWindow() const { return livePlot_; }
     void ShowServiceMenu();
     void ShowLogWindow();
     // The traffic log window, shown by Ctrl+Shift+L; owned elsewhere.
@@ -182,6 +190,8 @@ private:
     CanMonitorBox* CanMonitor = nullptr;
     ActivityLamps* Lamps = nullptr;
     QWidget* logWindow_ = nullptr;
+    QDialog* compareForm_ = nullptr;
+    QDialog* livePlot_ = nullptr;
     QTimer Timer1;
     QTimer TimerVersion;
     QTimer TimerSerial;

@@ -55,6 +55,10 @@ const EntryDef kEntries[] = {
     {0, "MenuRead", "Read               F8", "Read data from Voltmast", &TMainForm::BtnLoadClick},
     {0, "MenuUpload", "Upload            F9", "Upload data to Voltmast", &TMainForm::BtnSaveClick},
     {0, "MenuDefault", "Default settings", nullptr, &TMainForm::BtnDefaultValueClick},
+    {0, "MenuCompare", "Compare with unit...", "Read the unit and list how it differs from a file",
+     &TMainForm::MenuCompareClick},
+    {0, "MenuExportDbc", "Export CAN database...", "Write the CAN export messages as a DBC file",
+     &TMainForm::MenuExportDbcClick},
     {0, "MenuExit", "&Exit", nullptr, &TMainForm::MenuExitClick},
     {1, "MenuUSB", "&USB", nullptr, &TMainForm::MenuUSBClick},
     {4, "MenuAbout", "&About..", nullptr, &TMainForm::MenuAboutClick},
@@ -84,6 +88,9 @@ void TMainForm::CreateMenu() {
         const ServiceTool id = tool.tool;
         connect(action, &QAction::triggered, this, [this, id] { RunServiceTool(id); });
     }
+    QAction* plot = menus[kToolsMenu]->addAction(QStringLiteral("Live plot..."));
+    plot->setObjectName(QStringLiteral("MenuLivePlot"));
+    connect(plot, &QAction::triggered, this, &TMainForm::MenuLivePlotClick);
     bar->setCornerWidget(Lamps, Qt::TopRightCorner);
     MenuSvc = menus[kSvcMenu];
     MenuSvc->menuAction()->setVisible(false); // unlocked from the About window

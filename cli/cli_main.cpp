@@ -1,6 +1,7 @@
 // voltmast-cli: the tool's link and commands without windows, for scripts and
 // production lines.
 #include "cli/cli_config.h"
+#include "cli/cli_field.h"
 #include "cli/cli_link.h"
 #include "cli/cli_status.h"
 #include "cli/packet_text.h"
@@ -141,6 +142,8 @@ int main(int argc, char** argv) {
             "0..86400"));
 
     const std::vector<AddedCommand> services = AddServiceCommands(cli);
+    const std::vector<OfflineCommand> offline = AddOfflineCommands(cli);
+    const std::vector<AddedCommand> field = AddFieldCommands(cli);
 
     try {
         cli.parse(argc, argv);
@@ -174,6 +177,9 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    for (const OfflineCommand& command : offline)
+        if (*command.subcommand) return command.run(std::cout, std::cerr);
+
     CliLink link;
     std::string error;
     if (*list) {
@@ -190,6 +196,8 @@ int main(int argc, char** argv) {
     }
     for (const AddedCommand& service : services)
         if (*service.subcommand) return service.run(link, std::cout, std::cerr);
+    for (const AddedCommand& command : field)
+        if (*command.subcommand) return command.run(link, std::cout, std::cerr);
     if (*status) return RunStatus(link, std::cout, std::cerr);
     if (*read) return RunRead(link, readFile, std::cout, std::cerr);
     if (*upload)

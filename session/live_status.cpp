@@ -15,8 +15,10 @@ bool LiveStatus::input(int number) const { return inputs_.at(static_cast<std::si
 bool LiveStatus::canInput(int number) const { return canInputs_.at(static_cast<std::size_t>(number - 1)); }
 
 void LiveStatus::ShowLiveValues(const LinkPacket& p) {
-    currentSum_ = TenthsText((p.at(6) << 8) | p.at(7), "A");
-    vbat_ = TenthsText(p.at(8), "V");
+    currentSumTenths_ = (p.at(6) << 8) | p.at(7);
+    batteryTenths_ = p.at(8);
+    currentSum_ = TenthsText(currentSumTenths_, "A");
+    vbat_ = TenthsText(batteryTenths_, "V");
     tempValue_ = p.at(9);
     temp_ = QStringLiteral("%1 \u00B0C").arg(tempValue_);
     errors_ = QString::number(p.at(4) + p.at(5));
@@ -33,6 +35,10 @@ void LiveStatus::ShowInputStates(const LinkPacket& p) {
     Q_EMIT inputsChanged();
 }
 
+int LiveStatus::channelCurrentTenths(int number) const {
+    return number >= 1 && number <= kChannels ? channelCurrents_[static_cast<std::size_t>(number - 1)] : 0;
+}
+
 bool LiveStatus::ShowChannelState(const LinkPacket& p) {
     const int number = p.at(4);
     if (number < 1 || number > kChannels) return false;
@@ -41,6 +47,7 @@ bool LiveStatus::ShowChannelState(const LinkPacket& p) {
     const int current = (p.at(7) << 8) | p.at(8);
     const bool highlight = p.at(9) != 0;
     ChannelView& v = channels_[static_cast<std::size_t>(number - 1)];
+    channelCurrents_[static_cast<std::size_t>(number - 1)] = on ? current : 0;
 
     if (number <= kHighPowerChannels) {
         const char* faultText = fault == 1 ? "-SHORT" : fault == 2 ? "+SHORT" : fault == 4 ? "OPEN"
@@ -82,6 +89,8 @@ void LiveStatus::BlankLiveDisplay() {
     }
     inputs_.fill(false);
     canInputs_.fill(false);
+    currentSumTenths_ = batteryTenths_ = tempValue_ = 0;
+    channelCurrents_.fill(0);
     Q_EMIT blanked();
 }
 

@@ -33,6 +33,10 @@ public:
     QString temperature() const { return temp_; }
     QString errors() const { return errors_; }
     int temperatureValue() const { return tempValue_; } // last degrees received
+    // The last values as numbers, for plots and logs.
+    int currentSumTenths() const { return currentSumTenths_; }
+    int batteryTenths() const { return batteryTenths_; }
+    int channelCurrentTenths(int number) const; // 1..34, 0 outside or while off
     const ChannelView& channel(int number) const;       // 1..34
     bool input(int number) const;                        // 1..11
     bool canInput(int number) const;                     // 1..32
@@ -61,6 +65,9 @@ private:
     QString temp_ = QStringLiteral(" -- ");
     QString errors_ = QStringLiteral(" -- ");
     int tempValue_ = 0;
+    int currentSumTenths_ = 0;
+    int batteryTenths_ = 0;
+    std::array<int, kChannels> channelCurrents_{};
     std::array<ChannelView, kChannels> channels_{};
     std::array<bool, kInputs> inputs_{};
     std::array<bool, kCanInputs> canInputs_{};

@@ -174,7 +174,7 @@ void UnitSession::OnDeviceLost() {
 void UnitSession::OnDeviceReopened(int framesStillQueued) { Q_EMIT linkReopened(framesStillQueued); }
 
 void UnitSession::PollTick() {
-    if (busy() || currentPage_ != kPageGeneral || !state_.connected) return;
+    if (busy() || !pollsNow() || !state_.connected) return;
     switch (pollStep_) {
     case 0: sendRequest(msg::LIVE_VALUES_REQ); break;
     case 1: sendRequest(msg::CHANNEL_STATE_REQ, {255}); break;

@@ -67,6 +67,9 @@ public:
     // Polling runs only on the "General" page.
     void setCurrentPage(int index) { currentPage_ = index; }
     int currentPage() const { return currentPage_; }
+    // A live plot polls on every page while it is open.
+    void SetPollEverywhere(bool on) { pollEverywhere_ = on; }
+    bool pollsNow() const { return currentPage_ == kPageGeneral || pollEverywhere_; }
     void PollTick();      // every 150 ms
     void KeepAliveTick(); // every 400 ms
     void SendStatsRequest();
@@ -117,6 +120,7 @@ private:
     QTimer statsTimer_;
     int currentPage_ = kPageGeneral;
     int pollStep_ = 0;
+    bool pollEverywhere_ = false;
     int activity_ = 0;
     int silence_ = 0;
     bool versionSeen_ = false; // reply-seen flag of the keep-alive

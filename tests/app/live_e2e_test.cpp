@@ -5,6 +5,7 @@
 #include "link/device_directory.h"
 #include "link/traffic_log.h"
 #include "link/usb_thread.h"
+#include "forms/compare_form.h"
 #include "pages/can_monitor_box.h"
 #include "pages/general_page.h"
 #include "session/can_monitor_control.h"
@@ -13,6 +14,7 @@
 #include "ui/channel_button.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -42,6 +44,13 @@ protected:
         bool on = false;
         unit->changeState([&](sim::SimState& s) { on = s.channel(channel).on; });
         return on;
+    }
+    // The timer's steps, each after the link has sent the one before (as 25 ms would).
+    void sweep() {
+        for (int i = 0; i < 34 && form->manualTest().sweeping(); ++i) {
+            form->manualTest().SweepStep();
+            QTest::qWaitFor([&] { return form->link().pendingFrames() == 0; }, 1000);
+        }
     }
     int simChannelsOn() {
         int n = 0;
@@ -87,11 +96,11 @@ TEST_F(LiveEndToEnd, ManualTestSwitchesTheUnitsOutputs) {
     button->setFocus();
     QTest::keyClick(button, Qt::Key_Slash, Qt::KeypadModifier);
     ASSERT_TRUE(form->manualTest().sweeping());
-    for (int i = 0; i < 34; ++i) form->manualTest().SweepStep();
+    sweep();
     EXPECT_FALSE(form->manualTest().sweeping());
     EXPECT_TRUE(QTest::qWaitFor([&] { return simChannelsOn() == 0; }, 3000));
     QTest::keyClick(button, Qt::Key_Slash, Qt::KeypadModifier);
-    for (int i = 0; i < 34; ++i) form->manualTest().SweepStep();
+    sweep();
     EXPECT_TRUE(QTest::qWaitFor([&] { return simChannelsOn() == 34; }, 3000)) << simChannelsOn();
 }
 
@@ -110,4 +119,40 @@ TEST_F(LiveEndToEnd, ReadWaitsForTheMonitorToStopAndRunsOnce) {
     EXPECT_TRUE(prompt.questions.isEmpty()); // no upload's reboot question
     EXPECT_FALSE(form->workflow().busy());
     EXPECT_FALSE(form->canMonitor().pausing());
+}
+
+TEST_F(LiveEndToEnd, CompareWithUnitListsTheOneDifference) {
+    form->BtnLoadClick(); // the unit's configuration, saved as the reference
+    const QString path = dir.filePath("ref.cfg");
+    ASSERT_EQ(form->workflow().Save(path), ConfigWorkflow::SaveResult::Saved);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QByteArray text = f.readAll();
+    f.close();
+    const qsizetype at = text.indexOf("\nMAX_CURRENT3=");
+    ASSERT_GE(at, 0);
+    text.insert(text.indexOf('\n', at + 1), "7"); // 100 -> 1007 tenths
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text);
+    f.close();
+
+    form->CompareWithUnit(path);
+    ASSERT_NE(form->compareWindow(), nullptr) << prompt.errors.join(';').toStdString();
+    auto* compare = static_cast<TCompareForm*>(form->compareWindow());
+    EXPECT_TRUE(compare->summary().startsWith("1 values differ")) << compare->summary().toStdString();
+    EXPECT_TRUE(compare->linesText().startsWith("OUTPUT.MAX_CURRENT3: ")) << compare->linesText().toStdString();
+    compare->close();
+}
+
+TEST_F(LiveEndToEnd, LivePlotPollsOnEveryPageWhileOpen) {
+    auto* tabs = form->findChild<QTabWidget*>("PageControl1");
+    tabs->setCurrentIndex(6);
+    EXPECT_FALSE(form->timer1().isActive());
+    form->MenuLivePlotClick();
+    ASSERT_NE(form->livePlotWindow(), nullptr);
+    EXPECT_TRUE(form->timer1().isActive());
+    form->livePlotWindow()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(form->livePlotWindow(), nullptr);
+    EXPECT_FALSE(form->timer1().isActive());
 }
