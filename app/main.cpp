@@ -79,6 +79,7 @@ int Run(ToolApplication& app) {
     QCommandLineParser parser;
     parser.setApplicationDescription(vm::kProgramTitle);
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption simOption(QStringLiteral("sim"), QStringLiteral("Start a simulated unit and connect to it."));
     const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("List a serial device node as a device."),
                                         QStringLiteral("path"));
@@ -119,6 +120,7 @@ int Run(ToolApplication& app) {
 int main(int argc, char* argv[]) {
     ToolApplication app(argc, argv);
     QApplication::setApplicationName(vm::kProgramTitle);
+    QApplication::setApplicationVersion(QStringLiteral(VOLTMAST_VERSION));
     try {
         return Run(app);
     } catch (const std::exception& e) {

@@ -95,6 +95,8 @@ int main(int argc, char** argv) {
 
     CLI::App cli{"Voltmast Tool command line"};
     cli.require_subcommand(1);
+    cli.set_version_flag("--version", std::string("voltmast-cli ") + VOLTMAST_VERSION);
+    cli.footer("Each command has its own --help with an example.\nExample: voltmast-cli --port /dev/ttyUSB0 status");
     Target target;
     auto* portOpt = cli.add_option("--port", target.port, "Serial device node to use");
     auto* deviceOpt = cli.add_option("--device", target.description, "Adapter to use, by its description");
@@ -103,6 +105,7 @@ int main(int argc, char** argv) {
     deviceOpt->excludes(simOpt);
 
     auto* list = cli.add_subcommand("list", "List the attached adapters by description");
+    list->footer("Example: voltmast-cli list");
 
     int group = 0, command = 0, waitMs = 500;
     std::vector<std::string> byteTexts;
@@ -111,12 +114,15 @@ int main(int argc, char** argv) {
     send->add_option("COMMAND", command, "Command code")->required()->check(CLI::Range(0, 255));
     send->add_option("BYTE", byteTexts, "Payload bytes, decimal or 0x hex");
     send->add_option("--wait", waitMs, "Milliseconds to listen for answers")->check(CLI::Range(0, 3600000));
+    send->footer("Example: voltmast-cli --port /dev/ttyUSB0 send 0 48 1 2 3   (a ping with three bytes)");
 
     auto* status = cli.add_subcommand("status", "Check the unit's version and print its live state");
+    status->footer("Example: voltmast-cli --port /dev/ttyUSB0 status");
 
     std::string readFile;
     auto* read = cli.add_subcommand("read", "Read the whole configuration and save it as a .cfg file");
     read->add_option("-o,--output", readFile, "Configuration file to write")->required();
+    read->footer("Example: voltmast-cli --port /dev/ttyUSB0 read -o truck12.cfg");
 
     std::string uploadFile, uploadName;
     bool reboot = false;
@@ -124,12 +130,14 @@ int main(int argc, char** argv) {
     upload->add_option("FILE", uploadFile, "Configuration file")->required();
     auto* nameOpt = upload->add_option("--name", uploadName, "Unit name to send (default: the unit's own)");
     upload->add_flag("--reboot", reboot, "Reboot the unit afterwards to use the new settings");
+    upload->footer("Example: voltmast-cli --port /dev/ttyUSB0 upload truck12.cfg --name \"TRUCK 12\" --reboot");
 
     std::string resetFile;
     auto* reset = cli.add_subcommand("factory-reset", "Reset the unit to factory settings, then read them");
     auto* resetOpt = reset->add_option("-o,--output", resetFile, "Save the factory configuration to this file");
     bool resetYes = false;
     reset->add_flag("--yes", resetYes, "Answer Yes to \"This will reset the Voltmast to factory settings?\"");
+    reset->footer("Example: voltmast-cli --port /dev/ttyUSB0 factory-reset --yes -o factory.cfg");
 
     double seconds = -1;
     auto* monitor = cli.add_subcommand("monitor", "Print every packet that arrives");
@@ -140,6 +148,7 @@ int main(int argc, char** argv) {
                 return value ? std::string() : "--seconds takes a number of seconds from 0 to 86400, not " + text;
             },
             "0..86400"));
+    monitor->footer("Example: voltmast-cli --port /dev/ttyUSB0 monitor --seconds 10");
 
     const std::vector<AddedCommand> services = AddServiceCommands(cli);
     const std::vector<OfflineCommand> offline = AddOfflineCommands(cli);

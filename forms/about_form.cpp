@@ -32,7 +32,8 @@ TAboutForm::TAboutForm(const UnitStats& stats, QWidget* parent) : QDialog(parent
     addLabel("VersionLabel", QString::fromLatin1(kPcVersionText), kValueX, 90, 270);
     addLabel("Label7", QStringLiteral("Voltmast version:"), 16, 110, 130);
     LabelXRT_Version = addLabel("LabelXRT_Version", QStringLiteral("---"), kValueX, 110, 270);
-    addLabel("CompiledLabel", CreatedText(), 16, 130, 400);
+    addLabel("CompiledLabel", CreatedText(), 16, 130, 200);
+    addLabel("ToolVersionLabel", QStringLiteral("Tool %1").arg(QLatin1String(kToolVersion)), 220, 130, 196);
 
     WebSite =
         addLabel("WebSite", QStringLiteral("Service information: see the documents supplied with the unit"),

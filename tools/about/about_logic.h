@@ -12,6 +12,8 @@ struct UnitStats;
 
 // The program's own version as the About window shows it.
 inline constexpr const char* kPcVersionText = "5.00";
+// This build of the tool (the project version).
+inline constexpr const char* kToolVersion = VOLTMAST_VERSION;
 // Typed with Ctrl held, in this order.
 inline constexpr const char* kUnlockSequence = "QX2750";
 
