@@ -254,7 +254,11 @@ struct SimPty::Impl {
         if (rx.size() >= kRxBacklog) earliest(rx.front().arrival); // room to read again
         if (!tx.empty()) earliest(tx.front().due);
         if (reconnectAt >= 0) earliest(reconnectAt);
-        if (link.master >= 0 && unitDue() >= 0) earliest(unitDue());
+        if (link.master >= 0 && unitDue() >= 0) {
+            earliest(unitDue());
+            // The bootloader takes raw bytes, not frames: each one counts when it is in.
+            if (!rx.empty()) earliest(rx.front().arrival);
+        }
         return next;
     }
 
