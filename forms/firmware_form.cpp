@@ -3,6 +3,7 @@
 #include "forms/remembered_path.h"
 #include "session/user_prompt.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -18,8 +19,10 @@ const QString kSection = QStringLiteral("FIRMWARE");
 const QString kFilter = QStringLiteral("Hex files (*.hex *.HEX)");
 } // namespace
 
-TFirmware::TFirmware(std::unique_ptr<RawLink> link, UserPrompt& prompt, QString settingsPath, QWidget* parent)
-    : QDialog(parent), link_(std::move(link)), update_(*link_), prompt_(prompt), settingsPath_(std::move(settingsPath)) {
+TFirmware::TFirmware(std::unique_ptr<RawLink> link, UserPrompt& prompt, QString settingsPath,
+                     std::function<void()> reboot, QWidget* parent)
+    : QDialog(parent), link_(std::move(link)), update_(*link_), prompt_(prompt), settingsPath_(std::move(settingsPath)),
+      reboot_(std::move(reboot)) {
     setObjectName(QStringLiteral("Firmware"));
     setWindowTitle(QStringLiteral("Firmware"));
     setModal(true);
@@ -45,7 +48,13 @@ TFirmware::TFirmware(std::unique_ptr<RawLink> link, UserPrompt& prompt, QString 
     BtnProgram->setObjectName(QStringLiteral("BtnProgram"));
     BtnExit = new QPushButton(QStringLiteral("Exit"), this);
     BtnExit->setObjectName(QStringLiteral("BtnExit"));
+    // Off by default: the unit is rebooted by hand, as on the bench. On, the
+    // tool asks for it (the simulated unit in the program has no power switch).
+    CheckReboot = new QCheckBox(QStringLiteral("Reboot target"), this);
+    CheckReboot->setObjectName(QStringLiteral("CheckReboot"));
+    CheckReboot->setEnabled(static_cast<bool>(reboot_));
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(CheckReboot);
     buttons->addStretch();
     buttons->addWidget(BtnProgram);
     buttons->addWidget(BtnExit);
@@ -93,7 +102,9 @@ void TFirmware::BtnProgramClick() {
     QString text;
     if (update_.Program(FileEdit->text(), &text)) {
         rememberedPath_ = FileEdit->text();
-        prompt_.ShowMessage(text);
+        // Armed first, so the bootloader's first prompt is not missed.
+        if (reboot_ && CheckReboot->isChecked()) reboot_();
+        else prompt_.ShowMessage(text);
         return;
     }
     if (text == firmware_text::kNoFileSelected) prompt_.ShowMessage(text);

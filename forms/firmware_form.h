@@ -5,8 +5,10 @@
 #include "tools/firmware/firmware_update.h"
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 
+class QCheckBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
@@ -19,7 +21,9 @@ class UserPrompt;
 class TFirmware : public QDialog {
     Q_OBJECT
 public:
-    TFirmware(std::unique_ptr<RawLink> link, UserPrompt& prompt, QString settingsPath, QWidget* parent = nullptr);
+    // reboot: sends the unit's reboot request; null when there is no unit to send it to.
+    TFirmware(std::unique_ptr<RawLink> link, UserPrompt& prompt, QString settingsPath,
+              std::function<void()> reboot = {}, QWidget* parent = nullptr);
     ~TFirmware() override; // FormDestroy: the route back to packets, the path remembered
 
     void BtnOpenFileClick();
@@ -39,10 +43,12 @@ private:
     UserPrompt& prompt_;
     QString settingsPath_;
     QString rememberedPath_;
+    std::function<void()> reboot_;
     QLineEdit* FileEdit = nullptr;
     QPushButton* BtnOpenFile = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QPushButton* BtnProgram = nullptr;
+    QCheckBox* CheckReboot = nullptr;
     QPushButton* BtnExit = nullptr;
     QPlainTextEdit* MemoDebug = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "forms/fia_form.h"
 #include "forms/firmware_form.h"
 #include "link/usb_thread.h"
+#include "protocol/message_catalogue.h"
 #include "session/unit_session.h"
 
 #include <array>
@@ -22,7 +23,9 @@ ServiceWindow MakeFirmware(ServiceContext& context, QWidget* parent) {
     std::unique_ptr<RawLink> raw;
     if (context.link) raw = std::make_unique<UsbRawLink>(*context.link);
     else raw = std::make_unique<ClosedRawLink>();
-    auto form = std::make_unique<TFirmware>(std::move(raw), context.prompt, context.settingsPath, parent);
+    UnitSession& unit = context.unit;
+    auto reboot = [&unit] { unit.Send(LinkPacket::make(kGroupApp, msg::REBOOT_REQ)); };
+    auto form = std::make_unique<TFirmware>(std::move(raw), context.prompt, context.settingsPath, reboot, parent);
     if (context.link) {
         QObject::connect(context.link, &UsbThread::rawBytesReceived, form.get(), &TFirmware::ReceiveBytes);
         QObject::connect(context.link, &UsbThread::deviceLost, form.get(), &TFirmware::OnDeviceLost);

@@ -8,6 +8,7 @@
 #include "session/unit_session.h"
 #include "sim/sim_unit.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -70,7 +71,8 @@ TEST(FirmwareForm, ProgramsAFileAndRemembersIt) {
         link->open = false;
         link->raw = &raw;
         link->sent = &sent;
-        TFirmware form(std::move(link), prompt, settings);
+        int reboots = 0;
+        TFirmware form(std::move(link), prompt, settings, [&] { ++reboots; });
         EXPECT_EQ(form.windowTitle(), "Firmware");
         EXPECT_TRUE(raw);
         EXPECT_EQ(Text(form, "FileEdit"), "old.hex");
@@ -100,6 +102,14 @@ TEST(FirmwareForm, ProgramsAFileAndRemembersIt) {
         EXPECT_EQ(form.findChild<QProgressBar*>("ProgressBar1")->value(), 0);
         Settle();
         EXPECT_EQ(prompt.messages.last(), "Target updated");
+
+        // With "Reboot target" the tool reboots the unit itself, once armed.
+        form.findChild<QCheckBox*>("CheckReboot")->setChecked(true);
+        const int messages = static_cast<int>(prompt.messages.size());
+        form.BtnProgramClick();
+        EXPECT_EQ(reboots, 1);
+        EXPECT_EQ(prompt.messages.size(), messages);
+        EXPECT_EQ(form.update().state(), FirmwareUpdate::State::WaitingForPrompt);
     }
     EXPECT_FALSE(raw); // the route is back to packets once the window is gone
     IniFile after;
