@@ -32,7 +32,7 @@ int TMainForm::RunServiceWindow(QDialog& dialog, PacketReceiver* receiver, std::
 int TMainForm::RunServiceTool(ServiceTool tool) {
     const ServiceFormFactory make = ServiceFormOf(tool);
     if (!make) return QDialog::Rejected; // the tool has no window yet
-    ServiceContext context{unit_, prompt_};
+    ServiceContext context{unit_, prompt_, link_.get(), settings_.path};
     ServiceWindow window = make(context, this);
     const ServiceToolInfo& info = ServiceToolOf(tool);
     return RunServiceWindow(*window.dialog, window.receiver, info.slot, info.extra);

@@ -1,5 +1,6 @@
 #include "cli/service_commands.h"
 
+#include "cli/cli_firmware.h"
 #include "tools/service_tools.h"
 
 #include <array>
@@ -15,7 +16,10 @@ struct CommandRow {
 };
 
 // One row per tool whose row in the tool table names a command.
-constexpr std::array<CommandRow, 0> kCommands{};
+constexpr std::array kCommands{
+    CommandRow{ServiceTool::Firmware, DeclareFlash},
+    CommandRow{ServiceTool::Fia, DeclareVerify},
+};
 
 } // namespace
 

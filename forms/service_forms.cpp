@@ -1,10 +1,45 @@
 #include "forms/service_forms.h"
 
+#include "forms/fia_form.h"
+#include "forms/firmware_form.h"
+#include "link/usb_thread.h"
+#include "protocol/message_catalogue.h"
+#include "session/unit_session.h"
+
 #include <array>
 
 namespace vm {
 
 namespace {
+
+// No link to route (a window opened without one): closed, sends go nowhere.
+class ClosedRawLink : public RawLink {
+public:
+    bool RouteRaw(bool) override { return false; }
+    void SendRaw(const std::uint8_t*, int) override {}
+};
+
+ServiceWindow MakeFirmware(ServiceContext& context, QWidget* parent) {
+    std::unique_ptr<RawLink> raw;
+    if (context.link) raw = std::make_unique<UsbRawLink>(*context.link);
+    else raw = std::make_unique<ClosedRawLink>();
+    UnitSession& unit = context.unit;
+    auto reboot = [&unit] { unit.Send(LinkPacket::make(kGroupApp, msg::REBOOT_REQ)); };
+    auto form = std::make_unique<TFirmware>(std::move(raw), context.prompt, context.settingsPath, reboot, parent);
+    if (context.link) {
+        QObject::connect(context.link, &UsbThread::rawBytesReceived, form.get(), &TFirmware::ReceiveBytes);
+        QObject::connect(context.link, &UsbThread::deviceLost, form.get(), &TFirmware::OnDeviceLost);
+    }
+    return {std::move(form), nullptr};
+}
+
+ServiceWindow MakeFia(ServiceContext& context, QWidget* parent) {
+    UnitSession& unit = context.unit;
+    auto form = std::make_unique<TFIA_Form>(unit.link(), context.prompt, context.settingsPath,
+                                            [&unit] { return unit.stats().version; }, parent);
+    PacketReceiver* receiver = form.get();
+    return {std::move(form), receiver};
+}
 
 struct FormRow {
     ServiceTool tool;
@@ -12,7 +47,10 @@ struct FormRow {
 };
 
 // One row per tool that has its window.
-constexpr std::array<FormRow, 0> kForms{};
+constexpr std::array kForms{
+    FormRow{ServiceTool::Firmware, MakeFirmware},
+    FormRow{ServiceTool::Fia, MakeFia},
+};
 
 } // namespace
 

@@ -54,6 +54,7 @@ void LinkWorker::closePort() {
     // Deleted later: we may be inside one of its signals.
     port_.release()->deleteLater();
     writing_ = false;
+    partialTicket_ = 0; // the part that went out went with the old port: send it whole again
 }
 
 bool LinkWorker::open(const QString& description) {
@@ -94,14 +95,23 @@ void LinkWorker::pump() {
         QMutexLocker lock(&owner_->queueLock_);
         if (!owner_->queue_.oldest(frame)) return;
     }
-    const qint64 n = port_->write(reinterpret_cast<const char*>(frame.bytes.data()), frame.length);
-    if (n == frame.length) {
+    // A frame the port took only part of goes on from its first unsent byte.
+    const int from = frame.ticket == partialTicket_ ? partialSent_ : 0;
+    const qint64 n = port_->write(reinterpret_cast<const char*>(frame.bytes.data()) + from, frame.length - from);
+    if (n == frame.length - from) {
         QMutexLocker lock(&owner_->queueLock_);
         owner_->queue_.release(frame.ticket);
+        partialTicket_ = 0;
         writing_ = true;
         return;
     }
-    // The port refused it: the frame stays queued and is tried again shortly.
+    if (n > 0) {
+        partialTicket_ = frame.ticket;
+        partialSent_ = from + static_cast<int>(n);
+        writing_ = true; // the rest follows once this part is out
+        return;
+    }
+    // The port refused it: the rest stays queued and is tried again shortly.
     lastError_ = port_->errorString();
     retryTimer_->start();
 }
@@ -192,7 +202,8 @@ void UsbThread::Close() {
 }
 
 bool UsbThread::SetRoute(RxRoute route) {
-    route_ = route;
+    // A frame cut by the switch is broken for whoever collects frames.
+    if (route_.exchange(route) != route) Q_EMIT receiveGap();
     return state_ == LinkState::Open;
 }
 
@@ -224,7 +235,11 @@ void UsbThread::WaitForQueuedFrames(int ms) {
         QThread::msleep(static_cast<unsigned long>(std::min<qint64>(10, deadline.remainingTime())));
 }
 
-void UsbThread::Enqueue(const std::uint8_t* frame, int length) {
+void UsbThread::Enqueue(const std::uint8_t* frame, int length) { queueFrame(frame, length, true); }
+
+void UsbThread::EnqueueRaw(const std::uint8_t* bytes, int length) { queueFrame(bytes, length, false); }
+
+void UsbThread::queueFrame(const std::uint8_t* frame, int length, bool resendable) {
     if (length <= 0) return;
     length = std::min(length, TxQueue::kSlotBytes);
     {
@@ -232,9 +247,11 @@ void UsbThread::Enqueue(const std::uint8_t* frame, int length) {
         queue_.push(frame, length);
     }
     bytesQueued_ += static_cast<quint64>(length);
-    lastFrame_.length = length;
-    std::copy(frame, frame + length, lastFrame_.bytes.begin());
-    lastFrameValid_ = true;
+    if (resendable) {
+        lastFrame_.length = length;
+        std::copy(frame, frame + length, lastFrame_.bytes.begin());
+        lastFrameValid_ = true;
+    }
 
     if (log_ && !log_->offline()) {
         QString text = QStringLiteral("-> Tx;add to Tx buffer: ");

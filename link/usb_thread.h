@@ -57,7 +57,7 @@ public:
     // Closes the port; the description is forgotten. Queued frames stay queued.
     void Close();
 
-    // Route for received bytes; reports whether the link is open (the route is set anyway).
+    // Route for received bytes; a change is also a receiveGap(). Reports whether the link is open (the route is set anyway).
     bool SetRoute(RxRoute route);
     RxRoute route() const { return route_.load(); }
     LinkState state() const { return state_.load(); }
@@ -66,6 +66,9 @@ public:
 
     // Queues one frame (the only way to transmit). Callable in any state.
     void Enqueue(const std::uint8_t* frame, int length) override;
+    // Queues raw bytes (the bootloader's exchange, at most one queue slot): sent
+    // like a frame, but never repeated by ResendLast.
+    void EnqueueRaw(const std::uint8_t* bytes, int length);
     // Queues the last enqueued frame once more, once per new frame.
     void ResendLast() override;
     bool resendAvailable() const { return lastFrameValid_; }
@@ -109,6 +112,7 @@ private:
     void handOff(const QByteArray& bytes);
     void noteDropped(qint64 droppedTotal);
     void kickWriter();
+    void queueFrame(const std::uint8_t* frame, int length, bool resendable);
 
     std::unique_ptr<DeviceDirectory> directory_;
     TrafficLog* log_;

@@ -1,6 +1,7 @@
 #include "pages/diagnostic_table_view.h"
 
 #include <QPainter>
+#include <QPen>
 #include <algorithm>
 
 namespace vm {
@@ -44,7 +45,9 @@ void DiagnosticTableView::DrawTable(QPainter& painter) const {
     font.setPixelSize(12);
 
     // Grid: the outline of each column, the header line and each row line.
-    painter.setPen(kGrid);
+    QPen grid(kGrid);
+    grid.setCosmetic(true); // one device pixel at any scale
+    painter.setPen(grid);
     int x = 0;
     for (const DiagColumn& c : columns_) {
         painter.drawRect(x, 0, c.width, tableHeight);

@@ -64,6 +64,7 @@ void Reboot(SimState& state, const LinkPacket&, SimReplies& out) {
     // Answered before the restart, as the unit does.
     out.push_back(LinkPacket::make(kGroupApp, msg::REBOOT_DONE));
     state.reboot();
+    state.firmware.bootloader.enter(state.clock()); // which runs first after every restart
 }
 
 } // namespace

@@ -55,6 +55,7 @@ void AddAllHandlers(SimHandlerTable& table) {
     AddStatusHandlers(table);
     AddLiveHandlers(table);
     AddConfigHandlers(table);
+    AddFirmwareHandlers(table);
 }
 
 } // namespace vm::sim

@@ -47,6 +47,7 @@ constexpr const char* kCommandHelp =
     "  input N on|off      input 1..11\n"
     "  can N on|off        CAN input 1..32\n"
     "  config-seed N       load the random configuration of seed N (0: factory configuration)\n"
+    "  power-cycle         restart the unit: its bootloader prompts for a firmware update first\n"
     "  quit";
 
 // Reads a whole decimal number; false for anything else.
@@ -113,6 +114,12 @@ bool RunCommand(const std::string& line, vm::sim::SimPty& sim) {
         }
         sim.changeState([=](vm::sim::SimState& s) { s.config.loadRandom(static_cast<std::uint32_t>(seed)); });
         std::cerr << "configuration of seed " << seed << " loaded\n";
+    } else if (word == "power-cycle") {
+        sim.changeState([](vm::sim::SimState& s) {
+            s.reboot();
+            s.firmware.bootloader.enter(s.clock());
+        });
+        std::cerr << "power cycled: the bootloader prompts\n";
     } else if (word == "input" || word == "can") {
         const bool can = word == "can";
         const int count = can ? vm::sim::kCanInputCount : vm::sim::kInputCount;

@@ -5,6 +5,7 @@
 #include "sim/sim_unit.h"
 
 #include <algorithm>
+#include <chrono>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -212,6 +213,19 @@ struct SimPty::Impl {
         txFreeAt = options.paced ? start + Nanos(frame.size()) * kByteTime : start;
     }
 
+    // What the unit sends unasked (the bootloader's prompt) leaves when it is due.
+    void tickUnit(Nanos now) {
+        for (const SimFrame& frame : unit.tick()) schedule(frame, now);
+    }
+
+    // The unit's next unasked output, on this file's clock.
+    Nanos unitDue() const {
+        const auto due = unit.nextTick();
+        if (!due) return -1;
+        const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(*due - std::chrono::steady_clock::now());
+        return Now() + std::max<Nanos>(left.count(), 0);
+    }
+
     void writeDue(Nanos now) {
         std::uint8_t buf[512];
         std::size_t n = 0;
@@ -240,6 +254,11 @@ struct SimPty::Impl {
         if (rx.size() >= kRxBacklog) earliest(rx.front().arrival); // room to read again
         if (!tx.empty()) earliest(tx.front().due);
         if (reconnectAt >= 0) earliest(reconnectAt);
+        if (link.master >= 0 && unitDue() >= 0) {
+            earliest(unitDue());
+            // The bootloader takes raw bytes, not frames: each one counts when it is in.
+            if (!rx.empty()) earliest(rx.front().arrival);
+        }
         return next;
     }
 
@@ -274,6 +293,7 @@ struct SimPty::Impl {
                 readInput();
                 now = Now();
                 deliverArrived(now);
+                tickUnit(now);
                 writeDue(now);
             }
             wait(nextDeadline());

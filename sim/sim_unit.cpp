@@ -13,8 +13,34 @@ SimUnit::SimUnit(SimOptions options, SimClock clock)
 
 std::vector<SimFrame> SimUnit::feed(const std::uint8_t* data, std::size_t count) {
     pending_.clear();
-    for (std::size_t i = 0; i < count; ++i) assembler_.PutByte(data[i]);
+    for (std::size_t i = 0; i < count; ++i) {
+        // The bootloader takes raw bytes; a reboot request may start it halfway through.
+        SimBootloader& boot = state_.firmware.bootloader;
+        if (!boot.active()) {
+            assembler_.PutByte(data[i]);
+            continue;
+        }
+        SimFrame raw;
+        boot.take(data[i], state_.clock(), state_.firmware.program, raw);
+        if (!raw.empty()) pending_.push_back(std::move(raw));
+        if (!boot.active()) resetLink();
+    }
     return std::move(pending_);
+}
+
+std::vector<SimFrame> SimUnit::tick() {
+    SimBootloader& boot = state_.firmware.bootloader;
+    if (!boot.active()) return {};
+    SimFrame raw;
+    boot.tick(state_.clock(), raw);
+    if (!boot.active()) resetLink();
+    std::vector<SimFrame> out;
+    if (!raw.empty()) out.push_back(std::move(raw));
+    return out;
+}
+
+std::optional<std::chrono::steady_clock::time_point> SimUnit::nextTick() const {
+    return state_.firmware.bootloader.nextDue();
 }
 
 void SimUnit::resetLink() {

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace vm::sim {
@@ -24,6 +25,11 @@ public:
     std::vector<SimFrame> feed(const std::vector<std::uint8_t>& bytes) {
         return feed(bytes.data(), bytes.size());
     }
+
+    // What the unit sends of its own accord by the clock's present moment (the
+    // bootloader's prompt), and when it next will; none while it has nothing to.
+    std::vector<SimFrame> tick();
+    std::optional<std::chrono::steady_clock::time_point> nextTick() const;
 
     // While silent, requests are taken in and nothing is answered.
     void setSilent(bool silent) { silent_ = silent; }

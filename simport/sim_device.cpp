@@ -15,6 +15,16 @@ void SimDevice::resetLink() {
     unit_.resetLink();
 }
 
+std::vector<SimFrame> SimDevice::tick() {
+    std::lock_guard lock(mutex_);
+    return unit_.tick();
+}
+
+std::optional<std::chrono::steady_clock::time_point> SimDevice::nextTick() {
+    std::lock_guard lock(mutex_);
+    return unit_.nextTick();
+}
+
 void SimDevice::setSilent(bool silent) {
     std::lock_guard lock(mutex_);
     unit_.setSilent(silent);

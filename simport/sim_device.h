@@ -27,6 +27,9 @@ public:
 
     std::vector<SimFrame> feed(const std::uint8_t* data, std::size_t count);
     void resetLink();
+    // The unit's unasked output (SimUnit::tick) and when it is next due.
+    std::vector<SimFrame> tick();
+    std::optional<std::chrono::steady_clock::time_point> nextTick();
     void setSilent(bool silent);
     void changeState(const std::function<void(SimState&)>& change);
     const SimOptions& options() const { return options_; }

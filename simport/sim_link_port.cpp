@@ -99,6 +99,15 @@ void SimLinkPort::onTimer() {
         }
     }
 
+    // Sent unasked (the bootloader's prompt): on the line from now.
+    for (const SimFrame& frame : device_->tick()) {
+        const Nanos size = static_cast<Nanos>(frame.size());
+        const Nanos start = std::max(now, toToolFree_);
+        const Nanos done = paced_ ? start + size * kByteTime : start;
+        toToolFree_ = done;
+        toTool_.push_back({QByteArray(reinterpret_cast<const char*>(frame.data()), size), done});
+    }
+
     const qsizetype before = received_.size();
     while (!toTool_.empty() && toTool_.front().done <= now) {
         received_ += toTool_.front().bytes;
@@ -118,6 +127,7 @@ void SimLinkPort::arm() {
     if (!accepted_.empty()) earliest(accepted_.front().at);
     if (!toUnit_.empty()) earliest(toUnit_.front().done);
     if (!toTool_.empty()) earliest(toTool_.front().done);
+    if (const auto due = device_->nextTick()) earliest(due->time_since_epoch() / std::chrono::nanoseconds(1));
     if (next < 0) {
         timer_.stop();
         return;

@@ -9,8 +9,8 @@ namespace {
 // Menu order; captions as the users know them, odd spacing included.
 constexpr ServiceToolInfo kTools[] = {
     {ServiceTool::Firmware, ServiceMenu::Tools, "MenuFirmware", "Firmware", std::nullopt, ServiceExtra::Firmware,
-     nullptr},
-    {ServiceTool::Fia, ServiceMenu::Tools, "MenuFIA", "FIA ", ServiceSlot::Fia, ServiceExtra::Fia, nullptr},
+     "flash"},
+    {ServiceTool::Fia, ServiceMenu::Tools, "MenuFIA", "FIA ", ServiceSlot::Fia, ServiceExtra::Fia, "verify"},
     {ServiceTool::SystemSetup, ServiceMenu::Svc, "MenuSystemSetup", "System setup", ServiceSlot::SystemSetup,
      ServiceExtra::None, nullptr},
     {ServiceTool::Calibration, ServiceMenu::Svc, "MenuCalibration", "Calibration", ServiceSlot::Calibration,

@@ -5,6 +5,7 @@
 // a new tool adds a row, a logic class under tools/<tool>/, a form and a command.
 #include "session/service_windows.h"
 
+#include <QString>
 #include <optional>
 #include <span>
 
@@ -12,6 +13,7 @@ namespace vm {
 
 class UnitSession;
 class UserPrompt;
+class UsbThread;
 
 enum class ServiceTool { Firmware, Fia, SystemSetup, Calibration, PingTest, RuntimeError, Eeprom };
 
@@ -41,6 +43,8 @@ const ServiceToolInfo& ServiceToolOf(ServiceTool tool);
 struct ServiceContext {
     UnitSession& unit;
     UserPrompt& prompt;
+    UsbThread* link = nullptr; // the raw route (firmware update); null when there is none
+    QString settingsPath;      // where the tools remember their last files
 };
 
 } // namespace vm

@@ -81,9 +81,11 @@ TEST_F(MainFormTest, PagesInOrder) {
 TEST_F(MainFormTest, MenuCaptionsAndHiddenServiceMenu) {
     auto form = MakeForm();
     const QList<QPair<QString, QStringList>> expected{
-        {"&File", {"&Open", "Save", "Read               F8", "Upload            F9", "Default settings", "&Exit"}},
+        {"&File",
+         {"&Open", "Save", "Read               F8", "Upload            F9", "Default settings", "Compare with unit...",
+          "Export CAN database...", "&Exit"}},
         {"&Connection", {"&USB"}},
-        {"Tools", {"Firmware", "FIA "}},
+        {"Tools", {"Firmware", "FIA ", "Live plot..."}},
         {"Svc", {"System setup", "Calibration", "Ping Test", "Runtime error", "Eeprom"}},
         {"&Help", {"&About.."}},
     };
