@@ -1,7 +1,7 @@
 # Sourced by run.sh and test.sh: makes sure the Debian packages we build with are here.
 VOLTMAST_PACKAGES="cmake ninja-build ccache pkg-config qt6-base-dev qt6-serialport-dev libgl-dev \
 qt6-charts-dev libqt6opengl6-dev libsimpleini-dev libcli11-dev googletest libgtest-dev clang-14 libclang-rt-14-dev \
-binutils srecord"
+binutils srecord dpkg-dev desktop-file-utils"
 
 voltmast_missing_packages() {
     local missing=""
