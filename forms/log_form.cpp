@@ -33,6 +33,20 @@ TLogForm::TLogForm(TrafficLog& log, QWidget* parent) : QMainWindow(parent), log_
     connect(MenuOffline, &QAction::triggered, this, &TLogForm::OfflineClick);
 
     connect(&log_, &TrafficLog::line, this, &TLogForm::AppendLine);
+    // Hidden, nobody reads the lines: the log keeps them raw until shown.
+    log_.setWatched(false);
+}
+
+TLogForm::~TLogForm() { log_.setWatched(true); }
+
+void TLogForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    log_.setWatched(true);
+}
+
+void TLogForm::hideEvent(QHideEvent* event) {
+    QMainWindow::hideEvent(event);
+    log_.setWatched(false);
 }
 
 void TLogForm::AppendLine(const QString& text, quint32 colour) {

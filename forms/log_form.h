@@ -16,6 +16,7 @@ public:
     static constexpr int kMaxLines = 5000;
 
     explicit TLogForm(TrafficLog& log, QWidget* parent = nullptr);
+    ~TLogForm() override;
 
     // Appends one line in a Windows colour value (0x00BBGGRR).
     void AppendLine(const QString& text, quint32 colour);
@@ -24,6 +25,10 @@ public:
 
     QPlainTextEdit* richEdit() const { return RichEdit; }
     QAction* offlineAction() const { return MenuOffline; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     TrafficLog& log_;

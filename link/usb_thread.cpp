@@ -253,15 +253,7 @@ void UsbThread::queueFrame(const std::uint8_t* frame, int length, bool resendabl
         lastFrameValid_ = true;
     }
 
-    if (log_ && !log_->offline()) {
-        QString text = QStringLiteral("-> Tx;add to Tx buffer: ");
-        text.reserve(text.size() + length * 4);
-        for (int i = 0; i < length; ++i) {
-            text += QLatin1Char(' ');
-            text += QString::number(frame[i]);
-        }
-        log_->LogLine(text, kColourTxTrace);
-    }
+    if (log_) log_->LogTxFrame(frame, length);
     kickWriter();
 }
 

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace vm {
 
@@ -84,10 +85,23 @@ GeneralPage::GeneralPage(UnitSession& session, QWidget* parent)
     grid->setRowStretch(2, 1);
     grid->setColumnStretch(3, 1);
 
-    connect(&live_, &LiveStatus::valuesChanged, this, &GeneralPage::ShowValues);
-    connect(&live_, &LiveStatus::inputsChanged, this, &GeneralPage::ShowInputs);
-    connect(&live_, &LiveStatus::channelChanged, this, &GeneralPage::ShowChannel);
-    connect(&live_, &LiveStatus::blanked, this, &GeneralPage::ShowAll);
+    // The unit's answers come in bursts (34 channel states a poll): the page
+    // takes note and redraws what changed at most ten times a second.
+    redraw_.setSingleShot(true);
+    redraw_.setInterval(kRedrawMs);
+    connect(&redraw_, &QTimer::timeout, this, &GeneralPage::Flush);
+    connect(&live_, &LiveStatus::valuesChanged, this, [this] { markDirty(kValuesDirty); });
+    connect(&live_, &LiveStatus::inputsChanged, this, [this] { markDirty(kInputsDirty); });
+    connect(&live_, &LiveStatus::channelChanged, this, [this](int channel) {
+        if (channel >= 1 && channel <= kChannels) dirtyChannels_.set(static_cast<std::size_t>(channel - 1));
+        markDirty(0);
+    });
+    // No data is shown at once: a lost unit must not look alive for a moment.
+    connect(&live_, &LiveStatus::blanked, this, [this] {
+        dirtyChannels_.set();
+        dirty_ |= kValuesDirty | kInputsDirty;
+        Flush();
+    });
     connect(&session_, &UnitSession::testModeChanged, this, &GeneralPage::ShowTestMode);
 
     ShowAll();
@@ -107,8 +121,9 @@ ChannelButton* GeneralPage::makeButton(int channel, const QString& objectName) {
     button->setObjectName(objectName);
     button->setFixedSize(46, kRowHeight);
     button->setEnabled(false); // until manual test
-    connect(button, &QPushButton::clicked, this, [this, channel, button] {
-        Q_EMIT switchChannelRequested(channel, button->text() != QLatin1String("On"));
+    connect(button, &QPushButton::clicked, this, [this, channel] {
+        // The unit's last word, not the drawing, which may lag a redraw tick.
+        Q_EMIT switchChannelRequested(channel, live_.channel(channel).buttonText != QLatin1String("On"));
     });
     buttons_[static_cast<std::size_t>(channel - 1)] = button;
     return button;
@@ -278,6 +293,23 @@ void GeneralPage::ShowChannel(int channel) {
         state->setText(view.stateText);
         SetBackgroundColour(*state, view.stateColour);
     }
+}
+
+void GeneralPage::markDirty(unsigned parts) {
+    dirty_ |= parts;
+    if (!redraw_.isActive()) redraw_.start();
+}
+
+void GeneralPage::Flush() {
+    redraw_.stop();
+    const unsigned parts = std::exchange(dirty_, 0u);
+    const auto channels = std::exchange(dirtyChannels_, {});
+    if (parts == 0 && channels.none()) return;
+    ++redraws_;
+    if (parts & kValuesDirty) ShowValues();
+    if (parts & kInputsDirty) ShowInputs();
+    for (int ch = 1; ch <= kChannels; ++ch)
+        if (channels.test(static_cast<std::size_t>(ch - 1))) ShowChannel(ch);
 }
 
 void GeneralPage::ShowAll() {

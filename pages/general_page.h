@@ -5,7 +5,9 @@
 #include "session/live_status.h"
 #include "session/unit_session.h"
 
+#include <QTimer>
 #include <QWidget>
+#include <bitset>
 #include <array>
 
 class QGridLayout;
@@ -43,6 +45,10 @@ public:
     void ShowInputs();
     void ShowChannel(int channel);
     void ShowAll();
+    // The redraw timer's handler: shows what changed since the last one.
+    void Flush();
+    int redraws() const { return redraws_; }
+    static constexpr int kRedrawMs = 100;
 
     // The "Auto" / "Manuel test" click actions.
     void RadioButtonAutoClick();
@@ -63,6 +69,12 @@ private:
     ChannelButton* makeButton(int channel, const QString& objectName);
     void addChannelRow(QGridLayout& grid, int row, int channel, const QString& buttonName, bool withState);
     void ShowTestMode(TestMode mode);
+    void markDirty(unsigned parts);
+    static constexpr unsigned kValuesDirty = 1, kInputsDirty = 2;
+    QTimer redraw_;
+    unsigned dirty_ = 0;
+    std::bitset<kChannels> dirtyChannels_;
+    int redraws_ = 0;
 
     UnitSession& session_;
     LiveStatus& live_;

@@ -15,8 +15,11 @@ QColor FromWindowsColour(std::uint32_t value) {
 }
 
 void SetBackgroundColour(QWidget& widget, std::uint32_t value) {
+    const QColor colour = FromWindowsColour(value);
+    // An unchanged colour must not cost a repaint.
+    if (widget.autoFillBackground() && widget.palette().color(QPalette::Window) == colour) return;
     QPalette palette = widget.palette();
-    palette.setColor(QPalette::Window, FromWindowsColour(value));
+    palette.setColor(QPalette::Window, colour);
     widget.setPalette(palette);
     widget.setAutoFillBackground(true);
 }

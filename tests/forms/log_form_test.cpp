@@ -31,6 +31,7 @@ TEST(LogForm, LayoutAndHidden) {
 TEST(LogForm, LinesAppearInTheirWindowsColour) {
     TrafficLog log;
     TLogForm form(log);
+    form.show();
     log.LogLine("-> Tx;add to Tx buffer:  192 4 192", 0x008000);
     log.LogLine("Serial Error: Resend last tx frame", 0x0000FF);
     log.LogLine("Checksum error  1 4 1 2", 0xFF0000);
@@ -45,6 +46,7 @@ TEST(LogForm, LinesAppearInTheirWindowsColour) {
 TEST(LogForm, OfflineTogglesAndSilences) {
     TrafficLog log;
     TLogForm form(log);
+    form.show();
     form.offlineAction()->trigger();
     EXPECT_TRUE(log.offline());
     EXPECT_TRUE(form.offlineAction()->isChecked());
@@ -60,6 +62,7 @@ TEST(LogForm, OfflineTogglesAndSilences) {
 TEST(LogForm, ClearEmptiesAndIsHarmlessWhenEmpty) {
     TrafficLog log;
     TLogForm form(log);
+    form.show();
     form.ClearClick();
     EXPECT_TRUE(form.richEdit()->document()->isEmpty());
     log.LogLine("a", 0);
@@ -73,9 +76,31 @@ TEST(LogForm, ClearEmptiesAndIsHarmlessWhenEmpty) {
 TEST(LogForm, KeepsOnlyTheLastLines) {
     TrafficLog log;
     TLogForm form(log);
+    form.show();
     for (int i = 0; i < TLogForm::kMaxLines + 100; ++i) log.LogLine(QString("line %1").arg(i), 0x008000);
     const QTextDocument& doc = *form.richEdit()->document();
     EXPECT_EQ(doc.blockCount(), TLogForm::kMaxLines);
     EXPECT_EQ(doc.firstBlock().text(), "line 100");
     EXPECT_EQ(doc.lastBlock().text(), QString("line %1").arg(TLogForm::kMaxLines + 99));
+}
+
+// Hidden, the window costs nothing per frame: the log keeps the raw frames
+// (bounded) and formats them when the window is shown.
+TEST(LogForm, HiddenLogHoldsFramesUntilShown) {
+    TrafficLog log;
+    TLogForm form(log);
+    const std::uint8_t frame[] = {192, 4, 1, 6, 192};
+    for (std::size_t i = 0; i < TrafficLog::kHeldLines + 10; ++i) log.LogTxFrame(frame, 5);
+    log.LogLine("Checksum error  1 4 1 2", 0xFF0000);
+    EXPECT_EQ(form.richEdit()->document()->isEmpty(), true);
+    EXPECT_EQ(log.held(), TrafficLog::kHeldLines);
+    form.show();
+    EXPECT_EQ(log.held(), 0u);
+    const QTextDocument& doc = *form.richEdit()->document();
+    EXPECT_EQ(doc.blockCount(), TLogForm::kMaxLines);
+    EXPECT_EQ(doc.findBlockByNumber(0).text(), "-> Tx;add to Tx buffer:  192 4 1 6 192");
+    EXPECT_EQ(doc.lastBlock().text(), "Checksum error  1 4 1 2");
+    form.hide();
+    log.LogTxFrame(frame, 5);
+    EXPECT_EQ(log.held(), 1u);
 }

@@ -5,6 +5,8 @@
 #include "ui/channel_button.h"
 #include "ui/windows_colour.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -50,8 +52,19 @@ protected:
         EXPECT_NE(w, nullptr) << name.toStdString();
         return w;
     }
-    QLabel* label(const QString& name) { return get<QLabel>(name); }
-    ChannelButton* button(int ch) { return page.channelButton(ch); }
+    // Each look first lets the page draw what it was told (its redraw tick).
+    QLabel* label(const QString& name) {
+        page.Flush();
+        return get<QLabel>(name);
+    }
+    ChannelButton* button(int ch) {
+        page.Flush();
+        return page.channelButton(ch);
+    }
+    QLabel* state(int ch) {
+        page.Flush();
+        return page.stateLabel(ch);
+    }
 
     RecordingLink link;
     UnitSession session{link, nullptr};
@@ -78,7 +91,7 @@ TEST_F(GeneralPageTest, EveryControlByItsName) {
         EXPECT_EQ(label(QStringLiteral("LabelOutputPin%1").arg(ch))->text(), OutputPinCaption(ch));
     }
     for (int ch = 1; ch <= 18; ++ch)
-        EXPECT_EQ(label(QStringLiteral("ch%1State").arg(ch)), page.stateLabel(ch));
+        EXPECT_EQ(label(QStringLiteral("ch%1State").arg(ch)), state(ch));
     for (int i = 1; i <= 11; ++i) {
         EXPECT_EQ(label(QStringLiteral("LabelInput%1State").arg(i))->text(), "Off");
         EXPECT_EQ(label(QStringLiteral("LabelInputCh%1").arg(i))->text(), QStringLiteral("%1: CH %1").arg(i));
@@ -136,8 +149,8 @@ TEST_F(GeneralPageTest, ChannelStates) {
         EXPECT_EQ(button(c.channel)->colour(), c.buttonColour);
         EXPECT_EQ(button(c.channel)->fillColour(), FromWindowsColour(c.buttonColour));
         if (c.stateText) {
-            EXPECT_EQ(page.stateLabel(c.channel)->text(), c.stateText);
-            EXPECT_EQ(Background(page.stateLabel(c.channel)), FromWindowsColour(c.stateColour));
+            EXPECT_EQ(state(c.channel)->text(), c.stateText);
+            EXPECT_EQ(Background(state(c.channel)), FromWindowsColour(c.stateColour));
         }
     }
 }
@@ -179,8 +192,8 @@ TEST_F(GeneralPageTest, BlankShowsNoData) {
         EXPECT_EQ(button(ch)->colour(), colour::ButtonFace);
     }
     for (int ch = 1; ch <= 18; ++ch) {
-        EXPECT_EQ(page.stateLabel(ch)->text(), "--");
-        EXPECT_EQ(Background(page.stateLabel(ch)), FromWindowsColour(colour::White));
+        EXPECT_EQ(state(ch)->text(), "--");
+        EXPECT_EQ(Background(state(ch)), FromWindowsColour(colour::White));
     }
     EXPECT_EQ(label("LabelInput11State")->text(), "Off");
     EXPECT_EQ(label("Label_CAN_InputState32")->text(), "Off");
@@ -256,4 +269,56 @@ TEST_F(GeneralPageTest, FitsTheMainWindow) {
     const QSize need = notebook.minimumSizeHint();
     EXPECT_LE(need.width(), 983);
     EXPECT_LE(need.height(), 620);
+}
+
+// A burst of answers is drawn once, with the last values, on the redraw tick.
+TEST_F(GeneralPageTest, BurstOfAnswersIsDrawnOnceWithTheLastValues) {
+    const int before = page.redraws();
+    for (int i = 0; i < 40; ++i) {
+        session.Dispatch(LinkPacket::make(1, 160, {0, 0, 0x00, std::uint8_t(i), 125, 23}));
+        session.Dispatch(ChannelState(1 + i % 34, 0xF0, 0, i));
+    }
+    EXPECT_EQ(page.redraws(), before);
+    EXPECT_EQ(page.findChild<QLabel*>("lblCurrentSum")->text(), " -- "); // not yet drawn
+    page.Flush();
+    page.Flush(); // nothing new: no second redraw
+    EXPECT_EQ(page.redraws(), before + 1);
+    EXPECT_EQ(page.findChild<QLabel*>("lblCurrentSum")->text(), "3.9 A");
+    EXPECT_EQ(page.stateLabel(6)->text(), "3.9 A"); // channel 6 last got 39 tenths
+}
+
+namespace {
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        paints += e->type() == QEvent::Paint;
+        return false;
+    }
+};
+} // namespace
+
+// An unchanged value costs no repaint of its label.
+TEST_F(GeneralPageTest, UnchangedValueCausesNoRepaint) {
+    page.resize(1000, 700);
+    page.show();
+    const LinkPacket values = LinkPacket::make(1, 160, {0, 0, 0x01, 0x2C, 125, 23});
+    const LinkPacket inputs = LinkPacket::make(1, 161, {0x05, 0x00, 0x01, 0x00, 0x00, 0x00});
+    session.Dispatch(values);
+    session.Dispatch(inputs);
+    page.Flush();
+    QCoreApplication::processEvents();
+    PaintCounter counter;
+    QLabel* sum = page.findChild<QLabel*>("lblCurrentSum");
+    QLabel* lamp = page.findChild<QLabel*>("LabelInput1State");
+    sum->installEventFilter(&counter);
+    lamp->installEventFilter(&counter);
+    session.Dispatch(values);
+    session.Dispatch(inputs);
+    page.Flush();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(counter.paints, 0);
+    session.Dispatch(LinkPacket::make(1, 160, {0, 0, 0x01, 0x2D, 125, 23}));
+    page.Flush();
+    QCoreApplication::processEvents();
+    EXPECT_GE(counter.paints, 1); // the changed one is drawn
 }
