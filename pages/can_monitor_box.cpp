@@ -33,6 +33,9 @@ CanMonitorBox::CanMonitorBox(CanMonitorControl& control, CanMonitorModel& lines,
         const QSignalBlocker block(CheckBoxCanMonitor);
         CheckBoxCanMonitor->setChecked(on);
     });
+    append_.setSingleShot(true);
+    append_.setInterval(kAppendMs);
+    connect(&append_, &QTimer::timeout, this, &CanMonitorBox::FlushLines);
     connect(&lines, &CanMonitorModel::lineReceived, this, &CanMonitorBox::AppendLine);
 }
 
@@ -45,11 +48,23 @@ void CanMonitorBox::CheckBoxCanMonitorClick(bool ticked) {
 }
 
 void CanMonitorBox::AppendLine(const QString& line) {
+    // At the wire's full rate a line each is too much layout work: batch them,
+    // never holding more than the memo would keep.
+    if (pending_.size() >= kMaxLines) pending_.removeFirst();
+    pending_.append(line);
+    if (!append_.isActive()) append_.start();
+}
+
+void CanMonitorBox::FlushLines() {
+    append_.stop();
+    if (pending_.isEmpty()) return;
+    const QString text = pending_.join(QLatin1Char('\n'));
+    pending_.clear();
     // Follow the stream only when the reader is already at its end.
     QScrollBar* bar = MemoCanMonitor->verticalScrollBar();
     const bool atEnd = bar->value() >= bar->maximum();
     const int kept = bar->value();
-    MemoCanMonitor->appendPlainText(line);
+    MemoCanMonitor->appendPlainText(text);
     if (atEnd) bar->setValue(bar->maximum());
     else bar->setValue(kept);
 }

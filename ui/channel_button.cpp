@@ -8,7 +8,10 @@
 
 namespace vm {
 
-ChannelButton::ChannelButton(const QString& text, QWidget* parent) : QPushButton(text, parent) {}
+ChannelButton::ChannelButton(const QString& text, QWidget* parent) : QPushButton(text, parent) {
+    // The fill and the bevel cover every pixel: nothing beneath needs drawing.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
 
 void ChannelButton::setColour(std::uint32_t value) {
     if (value == colour_) return;

@@ -107,9 +107,18 @@ TEST(CanMonitorBox, SwitchFollowsTheUnitAndTheMemoIsBounded) {
     control.SwitchOffThen({}); // Read pressed elsewhere
     EXPECT_FALSE(box.checkBox()->isChecked());
 
-    for (int i = 0; i < CanMonitorBox::kMaxLines + 100; ++i)
+    // Lines arrive in batches: held (bounded) until the batch tick, then all shown.
+    for (int i = 0; i < CanMonitorBox::kMaxLines + 100; ++i) {
         unit.Dispatch(LinkPacket::make(kGroupApp, msg::CAN_MONITOR_FRAME,
                                        {std::uint8_t(i), 1, 1, std::uint8_t(i)}));
+        if (i == 10) {
+            EXPECT_EQ(box.memo()->toPlainText(), "");
+            box.FlushLines();
+            EXPECT_EQ(box.memo()->blockCount(), 11);
+        }
+    }
+    EXPECT_EQ(box.pendingLines(), CanMonitorBox::kMaxLines);
+    box.FlushLines();
     EXPECT_EQ(box.memo()->blockCount(), CanMonitorBox::kMaxLines);
     EXPECT_TRUE(box.memo()->toPlainText().endsWith("Can id: 1EB , Data: EB")); // line 5099
 }
