@@ -75,9 +75,16 @@ inline void CheckStore(const vm::ConfigStore& s) {
             CheckIndex(box, e == 1 ? kHighPowerCount + 1 : kOutputCount + 1);
     }
 
+    // A file may hold a 16-bit export identifier; the unit takes 11 bits, so
+    // such a block is refused by name before anything is sent.
     ForEveryBlockWrite([&s](std::uint8_t code, int index) {
         const PackedBlock p = PackConfigBlock(s, code, index);
-        Require(p.ok() && p.packet.size == ConfigWriteLength(code));
+        if (!p.ok()) {
+            const bool isExport = code == msg::CAN_EXPORT1_WRITE || code == msg::CAN_EXPORT_WRITE;
+            Require(isExport && p.error.contains(QStringLiteral("identifier")));
+            return;
+        }
+        Require(p.packet.size == ConfigWriteLength(code));
         sink += p.packet.checksum();
     });
 }
