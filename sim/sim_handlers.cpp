@@ -56,6 +56,7 @@ void AddAllHandlers(SimHandlerTable& table) {
     AddLiveHandlers(table);
     AddConfigHandlers(table);
     AddFirmwareHandlers(table);
+    AddDiagnosticHandlers(table);
 }
 
 } // namespace vm::sim

@@ -60,7 +60,11 @@ void AddStatusHandlers(SimHandlerTable& table);  // group 1: status and version
 void AddLiveHandlers(SimHandlerTable& table);    // group 1: live status, test mode, statistics
 void AddConfigHandlers(SimHandlerTable& table);  // group 1: configuration, factory reset, reboot
 void AddFirmwareHandlers(SimHandlerTable& table); // group 1: program memory read, production data
+void AddDiagnosticHandlers(SimHandlerTable& table); // group 1: fault counters, CAN monitor
 void AddAllHandlers(SimHandlerTable& table);
+
+// A CAN_MONITOR_FRAME packet for a frame the unit saw.
+LinkPacket MakeCanMonitorFramePacket(const SimCanFrame& frame);
 
 // Packet builders shared by handlers and tests.
 LinkPacket MakeStatusPacket(const std::string& version, std::uint32_t seconds);

@@ -127,6 +127,7 @@ void SimState::reboot() {
     setTestMode(static_cast<std::uint8_t>(TestMode::Auto));
     maxCurrentTenths_ = 0;
     maxTemperature_ = 0;
+    canMonitor.setOn(false, clock()); // a restarted unit does not stream
 }
 
 bool SimState::setInput(int input, bool on) {

@@ -7,6 +7,7 @@
 // agrees (the total current is the sum of the channel currents) and tests can
 // stop time.
 #include "sim/sim_config.h"
+#include "sim/sim_diagnostics.h"
 #include "sim/sim_firmware.h"
 
 #include <array>
@@ -101,6 +102,10 @@ struct SimState {
     bool setConfigBlock(std::uint8_t writeCommand, int index, std::span<const std::uint8_t> payload) {
         return config.setBlock(writeCommand, index, payload);
     }
+
+    // Fault counters and the CAN monitor stream.
+    SimDiagnostics diagnostics;
+    SimCanMonitor canMonitor;
 
     // Program memory, bootloader and production data.
     SimFirmware firmware;

@@ -30,7 +30,18 @@ std::vector<SimFrame> SimUnit::feed(const std::uint8_t* data, std::size_t count)
 
 std::vector<SimFrame> SimUnit::tick() {
     SimBootloader& boot = state_.firmware.bootloader;
-    if (!boot.active()) return {};
+    if (!boot.active()) {
+        // The CAN monitor's frames, unless the unit is silent.
+        std::vector<SimFrame> out;
+        for (const SimCanFrame& f : state_.canMonitor.due(state_.clock())) {
+            if (silent_) continue;
+            const LinkPacket p = MakeCanMonitorFramePacket(f);
+            std::uint8_t frame[kFrameBufferBytes];
+            const int n = SlipEncode(p.bytes.data(), p.size, frame, kFrameBufferBytes);
+            if (n > 0) out.emplace_back(frame, frame + n);
+        }
+        return out;
+    }
     SimFrame raw;
     boot.tick(state_.clock(), raw);
     if (!boot.active()) resetLink();
@@ -40,7 +51,8 @@ std::vector<SimFrame> SimUnit::tick() {
 }
 
 std::optional<std::chrono::steady_clock::time_point> SimUnit::nextTick() const {
-    return state_.firmware.bootloader.nextDue();
+    if (state_.firmware.bootloader.active()) return state_.firmware.bootloader.nextDue();
+    return state_.canMonitor.nextDue();
 }
 
 void SimUnit::resetLink() {
