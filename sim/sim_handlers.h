@@ -59,6 +59,7 @@ void AddServiceHandlers(SimHandlerTable& table); // group 0
 void AddStatusHandlers(SimHandlerTable& table);  // group 1: status and version
 void AddLiveHandlers(SimHandlerTable& table);    // group 1: live status, test mode, statistics
 void AddConfigHandlers(SimHandlerTable& table);  // group 1: configuration, factory reset, reboot
+void AddServiceToolHandlers(SimHandlerTable& table); // ping, error log, EEPROM, setup, calibration
 void AddAllHandlers(SimHandlerTable& table);
 
 // Packet builders shared by handlers and tests.

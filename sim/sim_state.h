@@ -7,6 +7,7 @@
 // agrees (the total current is the sum of the channel currents) and tests can
 // stop time.
 #include "sim/sim_config.h"
+#include "sim/sim_service_data.h"
 
 #include <array>
 #include <chrono>
@@ -100,6 +101,9 @@ struct SimState {
     bool setConfigBlock(std::uint8_t writeCommand, int index, std::span<const std::uint8_t> payload) {
         return config.setBlock(writeCommand, index, payload);
     }
+
+    // EEPROM, production data, calibration, error log, ping faults.
+    SimServiceData service;
 
     // A restart: the power-up counter starts again, manual test ends and the
     // running maxima are forgotten. The configuration stays.
