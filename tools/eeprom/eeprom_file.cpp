@@ -107,7 +107,8 @@ QByteArray FormatEepromText(const EepromImage& image, int start, int end) {
     return out;
 }
 
-QString LoadEepromFile(const QString& path, EepromImage& image) {
+QString LoadEepromFile(const QString& path, EepromImage& image, EepromRows* rows) {
+    if (rows) rows->fill(false);
     const QString name = path.trimmed();
     const EepromFormat format = EepromFormatOf(name);
     if (format == EepromFormat::Unknown)
@@ -123,11 +124,16 @@ QString LoadEepromFile(const QString& path, EepromImage& image) {
             return QStringLiteral("%1: %2 bytes, the EEPROM holds %3").arg(name).arg(data.size()).arg(kEepromBytes);
         // Exactly the file's bytes: nothing past its end is touched.
         image.setBytes(0, reinterpret_cast<const std::uint8_t*>(data.constData()), static_cast<int>(data.size()));
+        if (rows)
+            for (int r = 0; r < data.size() / kEepromBlock; ++r) (*rows)[static_cast<std::size_t>(r)] = true;
         return {};
     }
     const EepromText text = ParseEepromText(data, name);
     if (!text.error.isEmpty()) return text.error;
-    for (const EepromRow& row : text.rows) image.setBytes(row.address, row.bytes.data(), kEepromBlock);
+    for (const EepromRow& row : text.rows) {
+        image.setBytes(row.address, row.bytes.data(), kEepromBlock);
+        if (rows) (*rows)[static_cast<std::size_t>(row.address / kEepromBlock)] = true;
+    }
     return {};
 }
 

@@ -36,8 +36,11 @@ EepromText ParseEepromText(const QByteArray& text, const QString& name);
 // The rows of [start, end) as Save writes them.
 QByteArray FormatEepromText(const EepromImage& image, int start, int end);
 
+// Which rows (address ÷ 16) a loaded file gave all 16 bytes of.
+using EepromRows = std::array<bool, kEepromRows>;
+
 // Opens, checks and applies a file; the message when it was refused.
-QString LoadEepromFile(const QString& path, EepromImage& image);
+QString LoadEepromFile(const QString& path, EepromImage& image, EepromRows* rows = nullptr);
 // Writes [start, end) in the format the name asks for; the message when it failed.
 QString SaveEepromFile(const QString& path, const EepromImage& image, int start, int end);
 
