@@ -1,7 +1,12 @@
 #include "forms/service_forms.h"
 
+#include "forms/calibration_form.h"
+#include "forms/eeprom_form.h"
 #include "forms/fia_form.h"
 #include "forms/firmware_form.h"
+#include "forms/ping_form.h"
+#include "forms/runtime_error_form.h"
+#include "forms/system_setup_form.h"
 #include "link/usb_thread.h"
 #include "protocol/message_catalogue.h"
 #include "session/unit_session.h"
@@ -46,11 +51,29 @@ struct FormRow {
     ServiceFormFactory make;
 };
 
+// The window and, as its receiver, the logic class it is thin over.
+template <class Form> ServiceWindow Make(ServiceContext& context, QWidget* parent) {
+    auto form = std::make_unique<Form>(context, parent);
+    PacketReceiver* receiver = &form->logic();
+    return {std::move(form), receiver};
+}
+
+template <> ServiceWindow Make<TEEPROMForm>(ServiceContext& context, QWidget* parent) {
+    auto form = std::make_unique<TEEPROMForm>(context, parent);
+    PacketReceiver* receiver = &form->transfer();
+    return {std::move(form), receiver};
+}
+
 // One row per tool that has its window.
-constexpr std::array kForms{
-    FormRow{ServiceTool::Firmware, MakeFirmware},
-    FormRow{ServiceTool::Fia, MakeFia},
-};
+constexpr std::array<FormRow, 7> kForms{{
+    {ServiceTool::Firmware, MakeFirmware},
+    {ServiceTool::Fia, MakeFia},
+    {ServiceTool::SystemSetup, Make<TSystemSetupForm>},
+    {ServiceTool::Calibration, Make<TCalibrationForm>},
+    {ServiceTool::PingTest, Make<TPingForm>},
+    {ServiceTool::RuntimeError, Make<TRunTimeErrorForm>},
+    {ServiceTool::Eeprom, Make<TEEPROMForm>},
+}};
 
 } // namespace
 

@@ -104,23 +104,10 @@ void FiaRead(SimState& state, const LinkPacket& request, SimReplies& out) {
     out.push_back(LinkPacket::make(kGroupApp, msg::FIA_DATA, payload, static_cast<int>(sizeof payload)));
 }
 
-void SystemSetupRead(SimState& state, const LinkPacket&, SimReplies& out) {
-    const SimFirmware& f = state.firmware;
-    const std::uint8_t payload[7] = {static_cast<std::uint8_t>(f.serialNumber >> 24),
-                                     static_cast<std::uint8_t>(f.serialNumber >> 16),
-                                     static_cast<std::uint8_t>(f.serialNumber >> 8),
-                                     static_cast<std::uint8_t>(f.serialNumber),
-                                     f.productionWeek,
-                                     f.productionYear,
-                                     f.hardwareVersion};
-    out.push_back(LinkPacket::make(kGroupApp, msg::SYSTEM_SETUP, payload, static_cast<int>(sizeof payload)));
-}
-
 } // namespace
 
 void AddFirmwareHandlers(SimHandlerTable& table) {
     table.add(kGroupApp, msg::FIA_READ, FiaRead);
-    table.add(kGroupApp, msg::SYSTEM_SETUP_READ, SystemSetupRead);
 }
 
 } // namespace vm::sim

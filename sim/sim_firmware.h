@@ -73,11 +73,6 @@ struct SimFirmware {
 
     std::vector<std::uint8_t> program; // kProgramBytes
     SimBootloader bootloader;
-    // Production data (SYSTEM_SETUP).
-    std::uint32_t serialNumber = 1234;
-    std::uint8_t productionWeek = 7;
-    std::uint8_t productionYear = 9; // - 2000
-    std::uint8_t hardwareVersion = 3;
 
     // The program the unit leaves the factory with: a pattern over the first 16 KiB.
     static std::uint8_t FactoryByte(std::uint32_t address);

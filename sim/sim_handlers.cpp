@@ -30,12 +30,6 @@ LinkPacket MakeResendRequest() { return LinkPacket::make(kGroupService, msg::RES
 
 namespace {
 
-void PingReq(SimState&, const LinkPacket& request, SimReplies& out) {
-    // Echo whatever payload the request declares (the assembler guarantees it arrived).
-    out.push_back(LinkPacket::make(kGroupService, msg::PING_CFM, &request.bytes[4],
-                                   request.payloadSize()));
-}
-
 void StatusReq(SimState& state, const LinkPacket&, SimReplies& out) {
     out.push_back(MakeStatusPacket(state.version, state.secondsSincePowerUp()));
 }
@@ -43,7 +37,7 @@ void StatusReq(SimState& state, const LinkPacket&, SimReplies& out) {
 } // namespace
 
 void AddServiceHandlers(SimHandlerTable& table) {
-    table.add(kGroupService, msg::PING_REQ, PingReq);
+    AddServiceToolHandlers(table);
 }
 
 void AddStatusHandlers(SimHandlerTable& table) {

@@ -59,8 +59,9 @@ void AddServiceHandlers(SimHandlerTable& table); // group 0
 void AddStatusHandlers(SimHandlerTable& table);  // group 1: status and version
 void AddLiveHandlers(SimHandlerTable& table);    // group 1: live status, test mode, statistics
 void AddConfigHandlers(SimHandlerTable& table);  // group 1: configuration, factory reset, reboot
-void AddFirmwareHandlers(SimHandlerTable& table); // group 1: program memory read, production data
+void AddFirmwareHandlers(SimHandlerTable& table); // group 1: program memory read
 void AddDiagnosticHandlers(SimHandlerTable& table); // group 1: fault counters, CAN monitor
+void AddServiceToolHandlers(SimHandlerTable& table); // ping, error log, EEPROM, setup, calibration
 void AddAllHandlers(SimHandlerTable& table);
 
 // A CAN_MONITOR_FRAME packet for a frame the unit saw.

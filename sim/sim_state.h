@@ -9,6 +9,7 @@
 #include "sim/sim_config.h"
 #include "sim/sim_diagnostics.h"
 #include "sim/sim_firmware.h"
+#include "sim/sim_service_data.h"
 
 #include <array>
 #include <chrono>
@@ -109,6 +110,8 @@ struct SimState {
 
     // Program memory, bootloader and production data.
     SimFirmware firmware;
+    // EEPROM, production data, calibration, error log, ping faults.
+    SimServiceData service;
 
     // A restart: the power-up counter starts again, manual test ends and the
     // running maxima are forgotten. The configuration stays.

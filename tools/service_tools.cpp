@@ -12,14 +12,14 @@ constexpr ServiceToolInfo kTools[] = {
      "flash"},
     {ServiceTool::Fia, ServiceMenu::Tools, "MenuFIA", "FIA ", ServiceSlot::Fia, ServiceExtra::Fia, "verify"},
     {ServiceTool::SystemSetup, ServiceMenu::Svc, "MenuSystemSetup", "System setup", ServiceSlot::SystemSetup,
-     ServiceExtra::None, nullptr},
+     ServiceExtra::None, "setup"},
     {ServiceTool::Calibration, ServiceMenu::Svc, "MenuCalibration", "Calibration", ServiceSlot::Calibration,
-     ServiceExtra::None, nullptr},
+     ServiceExtra::None, "calibration"},
     {ServiceTool::PingTest, ServiceMenu::Svc, "MenuPingTest", "Ping Test", ServiceSlot::Ping, ServiceExtra::None,
-     nullptr},
+     "ping"},
     {ServiceTool::RuntimeError, ServiceMenu::Svc, "MenuRuntimeError", "Runtime error", ServiceSlot::RuntimeError,
-     ServiceExtra::None, nullptr},
-    {ServiceTool::Eeprom, ServiceMenu::Svc, "MenuEeprom", "Eeprom", ServiceSlot::Eeprom, ServiceExtra::None, nullptr},
+     ServiceExtra::None, "errors"},
+    {ServiceTool::Eeprom, ServiceMenu::Svc, "MenuEeprom", "Eeprom", ServiceSlot::Eeprom, ServiceExtra::None, "eeprom"},
 };
 
 } // namespace

@@ -49,7 +49,7 @@ protected:
     void sweep() {
         for (int i = 0; i < 34 && form->manualTest().sweeping(); ++i) {
             form->manualTest().SweepStep();
-            QTest::qWaitFor([&] { return form->link().pendingFrames() == 0; }, 1000);
+            (void)QTest::qWaitFor([&] { return form->link().pendingFrames() == 0; }, 1000);
         }
     }
     int simChannelsOn() {

@@ -117,7 +117,7 @@ TEST(SimFirmware, ProgramMemoryAndSerialNumberAnswers) {
     // The last block below the bootloader's area reads, as does the top of 64 KiB.
     EXPECT_EQ(Ask(b.unit, LinkPacket::make(kGroupApp, msg::FIA_READ, {0xF0, 0xFF})).size(), 1u);
 
-    b.unit.state().firmware.serialNumber = 123456789;
+    b.unit.state().service.production.serial = 123456789;
     auto setup = Ask(b.unit, LinkPacket::make(kGroupApp, msg::SYSTEM_SETUP_READ));
     ASSERT_EQ(setup.size(), 1u);
     EXPECT_EQ(setup[0].command(), msg::SYSTEM_SETUP);

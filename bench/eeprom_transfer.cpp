@@ -1,0 +1,82 @@
+// An EEPROM read and write of all 4096 bytes against the simulated unit paced
+// at 38400 baud over a pseudo-terminal. Prints each with its ratio to the wire
+// time of all frames of the exchange (both directions, 10 bits a byte).
+#include "cli/cli_link.h"
+#include "cli/service_run.h"
+#include "link/usb_thread.h"
+#include "sim/sim_pty.h"
+#include "tools/eeprom/eeprom_transfer.h"
+
+#include <QCoreApplication>
+#include <chrono>
+#include <cstdio>
+
+using namespace vm;
+using namespace vm::cli;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+struct Measure {
+    double ms = 0;
+    quint64 bytes = 0;
+    bool complete = false;
+};
+
+Measure Run(CliLink& link, ServiceRun& run, EepromTransfer& transfer, bool write) {
+    quint64 received = 0;
+    auto counter = QObject::connect(&link.link(), &UsbThread::bytesReceived,
+                                    [&](const QByteArray& b) { received += static_cast<quint64>(b.size()); });
+    bool done = false, failed = false;
+    auto c1 = QObject::connect(&transfer, &EepromTransfer::finished, [&] { done = true; });
+    auto c2 = QObject::connect(&transfer, &EepromTransfer::failed, [&] { failed = true; });
+    const quint64 sentBefore = link.link().bytesQueued();
+    const auto t0 = Clock::now();
+    const EepromRange range{0, kEepromBytes};
+    write ? transfer.StartWrite(range) : transfer.StartRead(range);
+    run.RunUntil([&] { return done || failed; }, 60000);
+    Measure m;
+    m.complete = done;
+    m.ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+    QObject::disconnect(counter);
+    QObject::disconnect(c1);
+    QObject::disconnect(c2);
+    m.bytes = link.link().bytesQueued() - sentBefore + received;
+    return m;
+}
+
+void Print(const char* what, const Measure& m) {
+    const double wire = static_cast<double>(m.bytes) * 10.0 / 38400.0 * 1000.0;
+    std::printf("%-6s %s: %.1f ms, %llu bytes on the wire = %.1f ms, ratio: %.3f\n", what,
+                m.complete ? "complete" : "INCOMPLETE", m.ms, static_cast<unsigned long long>(m.bytes), wire,
+                m.ms / wire);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    sim::SimPty unit;
+    std::string error;
+    if (!unit.start(&error)) {
+        std::fprintf(stderr, "cannot start the simulated unit: %s\n", error.c_str());
+        return 1;
+    }
+    Target target;
+    target.port = unit.path();
+    CliLink link;
+    if (!link.open(target, &error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    ServiceRun run(link);
+    EepromImage image;
+    EepromTransfer transfer(run.unit(), image);
+    Publication published(run.unit().services(), ServiceSlot::Eeprom, &transfer);
+    run.RunUntil([] { return false; }, 200); // the port settles
+    const Measure read = Run(link, run, transfer, false);
+    const Measure write = Run(link, run, transfer, true);
+    Print("read", read);
+    Print("write", write);
+    return read.complete && write.complete ? 0 : 1;
+}

@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# The service commands end to end against simulated units: output, exit status,
+# refused input that leaves the unit as it was.
+# Usage: service_cli_test.sh CLI SIM
+set -u
+CLI="$1"
+SIM="$2"
+fails=0
+passes=0
+check() { # description, condition result
+    if [ "$2" -eq 0 ]; then echo "ok   $1"; passes=$((passes + 1)); else echo "FAIL $1"; fails=$((fails + 1)); fi
+}
+tmp="$(mktemp -d)"
+pids=""
+trap 'kill $pids 2>/dev/null; wait 2>/dev/null; rm -rf "$tmp"' EXIT
+start_sim() { # output file, options...
+    local file="$1"; shift
+    "$SIM" "$@" >"$file" 2>/dev/null &
+    pids="$pids $!"
+    for _ in $(seq 50); do [ -s "$file" ] && break; sleep 0.05; done
+    port="$(head -n1 "$file")"
+}
+
+out="$("$CLI" --sim ping --count 5 --interval 5)"; rc=$?
+[ $rc -eq 0 ] && [ "$(echo "$out" | grep -Ec '^ping [1-5]: [0-9]+ bytes, [0-9]+\.[0-9] ms$')" -eq 5 ] &&
+    echo "$out" | tail -n1 | grep -Eq '^5 sent, 5 ok, 0 wrong, 0 lost, round trip min/avg/max [0-9.]+/[0-9.]+/[0-9.]+ ms$'
+check "ping: every echo right" $?
+
+start_sim "$tmp/sim1" --no-pacing --ping-corrupt-every 3 --ping-drop-every 4
+out="$("$CLI" --port "$port" ping --count 4 --interval 1)"; rc=$?
+[ $rc -eq 1 ] && echo "$out" | grep -qx 'ping 3: ERROR in data' && echo "$out" | grep -qx 'ping 4: Timeout error' &&
+    echo "$out" | tail -n1 | grep -q '^4 sent, 2 ok, 1 wrong, 1 lost'
+check "ping: changed and missing echoes exit 1" $?
+
+out="$("$CLI" --sim setup)"; rc=$?
+[ $rc -eq 0 ] && [ "$out" = "$(printf 'serial: 00001234\nweek: 12\nyear: 2024\nhardware: 3')" ]
+check "setup prints the production data" $?
+
+start_sim "$tmp/sim2" --no-pacing
+"$CLI" --port "$port" setup --serial 99 --week 300 --year 2020 --hardware 1 >"$tmp/out" 2>"$tmp/err"; rc=$?
+after="$("$CLI" --port "$port" setup)"
+[ $rc -eq 2 ] && grep -q "Production week" "$tmp/err" && [ ! -s "$tmp/out" ] && echo "$after" | grep -qx 'serial: 00001234'
+check "setup: a refused store exits 2 and leaves the unit as it was" $?
+out="$("$CLI" --port "$port" setup --serial 4000000000 --week 7 --year 2009 --hardware 3 2>"$tmp/err")"; rc=$?
+[ $rc -eq 0 ] && [ "$out" = "$(printf 'serial: 4000000000\nweek: 07\nyear: 2009\nhardware: 3')" ] &&
+    grep -q "Data stored in Voltmast" "$tmp/err"
+check "setup stores, waits and reads back" $?
+
+out="$("$CLI" --sim errors --reset-system-log)"; rc=$?
+[ $rc -eq 0 ] && [ "$(echo "$out" | head -n2)" = "$(printf ' System log data reset..\n Error list count 2')" ] &&
+    [ "$(echo "$out" | grep -c '^-----')" -eq 2 ] && echo "$out" | grep -qx 'Data        : 0x0A:0xFF:'
+check "errors: the log after the system log reset" $?
+out="$("$CLI" --sim errors --reset)"; rc=$?
+[ $rc -eq 0 ] && [ "$out" = "$(printf ' Error log reset..\n Error list count 0')" ]
+check "errors --reset empties the log first" $?
+out="$("$CLI" --sim reboot)"; rc=$?
+[ $rc -eq 0 ] && [ "$out" = "System reboot.." ]; check "reboot" $?
+
+start_sim "$tmp/sim3"
+"$CLI" --port "$port" eeprom read -o "$tmp/all.txt" >/dev/null 2>&1 &&
+    [ "$(wc -l <"$tmp/all.txt")" -eq 256 ] && head -n1 "$tmp/all.txt" | grep -q '^0000:56,4F,4C,54,4D,41,53,54,'
+check "eeprom read: 256 lines of the text format" $?
+"$CLI" --port "$port" eeprom read --start 0100 --end 0200 -o "$tmp/part.bin" >/dev/null 2>&1 &&
+    [ "$(stat -c %s "$tmp/part.bin")" -eq 256 ]
+check "eeprom read: .bin gets the raw bytes of the range" $?
+sed 's/^0010:../0010:A5/' "$tmp/all.txt" >"$tmp/changed.txt"
+out="$("$CLI" --port "$port" eeprom write "$tmp/changed.txt" --start 0000 --end 0100 --verify 2>/dev/null)"; rc=$?
+"$CLI" --port "$port" eeprom read --end 0020 -o "$tmp/back.txt" >/dev/null 2>&1
+[ $rc -eq 0 ] && echo "$out" | grep -qx 'verified 0000..0100' && grep -q '^0010:A5,' "$tmp/back.txt"
+check "eeprom write --verify round trip" $?
+
+printf '0000:00,11;//\n' >"$tmp/short.txt"
+printf '00G0:00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00;//\n' >"$tmp/badaddr.txt"
+while IFS='|' read -r what expect args; do
+    # shellcheck disable=SC2086
+    "$CLI" ${args//TMP/$tmp} </dev/null >/dev/null 2>"$tmp/err"; rc=$?
+    [ $rc -eq 2 ] && grep -q -- "$expect" "$tmp/err"; check "$what exits 2" $?
+done <<'ROWS'
+eeprom range off the 16-byte bounds|not on 16-byte bounds|--sim eeprom read --start 0008 -o TMP/x.txt
+eeprom range that is empty|is empty|--sim eeprom read --start 0100 --end 0100 -o TMP/x.txt
+eeprom range past the end|goes past the EEPROM|--sim eeprom write TMP/all.txt --end 2000
+eeprom range past FFFF|not a hex address|--sim eeprom read --end 10000 -o TMP/x.txt
+eeprom file with a bad cell|short.txt:1: byte 1|--sim eeprom write TMP/short.txt
+eeprom file with a bad address|badaddr.txt:1: the address|--sim eeprom write TMP/badaddr.txt
+eeprom file not covering the range|holds no bytes for 0100|--sim eeprom write TMP/part.bin --end 0200
+eeprom read into a directory|is a directory|--sim eeprom read -o TMP/
+setup with some fields only|all four fields|--sim setup --serial 5
+setup with a year out of range|NOT a Valit Year|--sim setup --serial 5 --week 1 --year 2100 --hardware 1
+setup with a serial past 32 bits|Serial number|--sim setup --serial 4294967296 --week 1 --year 2010 --hardware 1
+calibration with a current that is no number|not a number of amperes|--sim calibration set 3 1.2.3
+ping with no interval|interval|--sim ping --interval 0
+ROWS
+
+out="$("$CLI" --sim calibration show 2>/dev/null)"; rc=$?
+[ $rc -eq 0 ] && [ "$(echo "$out" | wc -l)" -eq 18 ] &&
+    echo "$out" | grep -Eq '^channel 3: current [0-9]+\.[0-9] A, ratio 8075, ad 0301, offset 11$'
+check "calibration show: one round of the 18 channels" $?
+start_sim "$tmp/sim4" --no-pacing
+out="$("$CLI" --port "$port" calibration set 3 25 2>/dev/null)"; rc=$?
+after="$("$CLI" --port "$port" calibration show 2>/dev/null | grep '^channel 3:')"
+[ $rc -eq 0 ] && [ "$out" = "channel 3: ratio 8297" ] && echo "$after" | grep -q 'ratio 8297,'
+check "calibration set computes and stores the ratio" $?
+"$CLI" --port "$port" calibration zero >/dev/null 2>&1 && "$CLI" --port "$port" calibration use --offsets --ratios 2>/dev/null |
+    grep -qx 'flags 6 (offsets used, ratios used)'
+check "calibration zero and use" $?
+
+echo "$passes passed, $fails failed"
+[ $fails -eq 0 ]

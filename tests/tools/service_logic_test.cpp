@@ -1,0 +1,445 @@
+// The service tools' logic against recorded sends and hand-made answers:
+// request layouts, the rules of each Part, and the answers each one refuses.
+#include "protocol/message_catalogue.h"
+#include "session/unit_session.h"
+#include "tests/support/recording_link.h"
+#include "tools/calibration/calibration_logic.h"
+#include "tools/eeprom/eeprom_transfer.h"
+#include "tools/ping/ping_logic.h"
+#include "tools/runtime_error/error_log_logic.h"
+#include "tools/setup/setup_logic.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+using namespace vm;
+
+namespace {
+
+// Timers need an application object, though no test runs its event loop.
+QCoreApplication& App() {
+    static int argc = 1;
+    static char name[] = "service_logic_test";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+    return app;
+}
+
+struct Fixture {
+    QCoreApplication& app = App();
+    RecordingLink link;
+    UnitSession unit{link, nullptr};
+    Fixture() { unit.SetConnected(true); }
+};
+
+LinkPacket Grp1(std::uint8_t command, std::initializer_list<std::uint8_t> payload = {}) {
+    return LinkPacket::make(kGroupApp, command, payload);
+}
+LinkPacket Svc(std::uint8_t command, std::initializer_list<std::uint8_t> payload = {}) {
+    return LinkPacket::make(kGroupService, command, payload);
+}
+LinkPacket Corrupted(LinkPacket p) {
+    p.bytes[0] ^= 0x55;
+    return p;
+}
+
+} // namespace
+
+// ---- ping ----
+
+TEST(PingLogic, PingIs21BytesAndOnlyAnEqualEchoClearsIt) {
+    struct Case {
+        const char* what;
+        std::vector<std::uint32_t> randoms; // count, then data
+        std::function<LinkPacket(const LinkPacket&)> echo;
+        bool right;
+        QStringList tail; // last lines
+    };
+    const auto same = [](const LinkPacket& p) { return Svc(msg::PING_CFM, {}), LinkPacket::make(kGroupService, msg::PING_CFM, &p.bytes[4], 17); };
+    const Case cases[] = {
+        {"no data", {0}, same, true, {}},
+        {"three bytes", {3, 0x10, 0xFE + 1, 7}, same, true, {}},
+        {"one byte changed", {2, 1, 2},
+         [](const LinkPacket&) { return Svc(msg::PING_CFM, {2, 1, 3}); }, false, {QStringLiteral(" ERROR in data")}},
+        {"count differs", {2, 1, 2},
+         [](const LinkPacket&) { return Svc(msg::PING_CFM, {3, 1, 2, 0}); }, false, {QStringLiteral(" ERROR in data")}},
+        {"data cut short", {2, 1, 2},
+         [](const LinkPacket&) { return Svc(msg::PING_CFM, {2, 1}); }, false, {QStringLiteral(" ERROR in data")}},
+        {"count past 15", {0},
+         [](const LinkPacket&) { return Svc(msg::PING_CFM, {16}); }, false, {QStringLiteral(" ERROR in data")}},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        std::size_t i = 0;
+        PingLogic ping(f.unit, [&] { return c.randoms[std::min(i++, c.randoms.size() - 1)]; },
+                       [] { return QTime(10, 0, 5, 42); });
+        QStringList lines;
+        QObject::connect(&ping, &PingLogic::lineAdded, [&](const QString& l) { lines << l; });
+        ping.SendPing();
+        ASSERT_EQ(f.link.sent.size(), 1u) << c.what;
+        EXPECT_EQ(f.link.sent[0].length(), 21) << c.what;
+        EXPECT_TRUE(lines[0].startsWith(QStringLiteral("5:42: PING_REQ - Data: "))) << c.what;
+        ping.ReceivePacket(c.echo(f.link.sent[0]));
+        EXPECT_EQ(!ping.pending(), c.right) << c.what;
+        EXPECT_EQ(ping.errorCount(), c.right ? 0 : 1) << c.what;
+        EXPECT_EQ(lines.mid(2), c.tail) << c.what;
+    }
+}
+
+TEST(PingLogic, TimerTimesOutAfterFiftyTicksAndChecksumErrorsAreLogged) {
+    Fixture f;
+    PingLogic ping(f.unit);
+    QStringList lines;
+    QObject::connect(&ping, &PingLogic::lineAdded, [&](const QString& l) { lines << l; });
+    EXPECT_TRUE(ping.StartTimer(QStringLiteral("0")).has_value()); // at least 1 ms
+    EXPECT_TRUE(ping.StartTimer(QStringLiteral("abc")).has_value());
+    ASSERT_FALSE(ping.StartTimer(QStringLiteral("1")).has_value());
+    ping.Timer1Timer(); // sends
+    for (int t = 0; t < 50; ++t) ping.Timer1Timer();
+    EXPECT_TRUE(ping.pending());
+    ping.Timer1Timer();
+    EXPECT_FALSE(ping.pending());
+    EXPECT_EQ(lines.last(), QStringLiteral(" Timeout error"));
+    EXPECT_EQ(f.link.sent.size(), 1u);
+    ping.ReceivePacket(Corrupted(Grp1(msg::STATUS)));
+    EXPECT_EQ(lines.last(), QStringLiteral("Chksum Error...."));
+    const int before = lines.size();
+    ping.ReceivePacket(Grp1(msg::STATUS)); // another group or code: no line
+    EXPECT_EQ(lines.size(), before);
+    ping.StopTimer();
+}
+
+// ---- system setup ----
+
+TEST(SetupLogic, FieldChecksAndStorePayload) {
+    struct Case {
+        ProductionTexts texts;
+        const char* error; // part of the message, or null when accepted
+        std::vector<std::uint8_t> payload;
+    };
+    const Case cases[] = {
+        {{"1234", "2010", "12", "2"}, nullptr, {0x00, 0x00, 0x04, 0xD2, 0x0C, 0x0A, 0x02}},
+        {{"4294967295", "2099", "255", "255"}, nullptr, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 99, 0xFF}},
+        {{"1234", "2005", "1", "1"}, "NOT a Valit Year", {}},
+        {{"1234", "2100", "1", "1"}, "NOT a Valit Year", {}},
+        {{"4294967296", "2010", "1", "1"}, "Serial number", {}},
+        {{"-1", "2010", "1", "1"}, "Serial number", {}},
+        {{"12a", "2010", "1", "1"}, "Serial number", {}},
+        {{"1", "2010", "256", "1"}, "Production week", {}},
+        {{"1", "2010", "x", "1"}, "Production week", {}},
+        {{"1", "2010", "1", "300"}, "Hardware version", {}},
+        {{"1", "20x0", "1", "1"}, "NOT a Valit Year", {}},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        SetupLogic setup(f.unit);
+        const auto refused = setup.Upload(c.texts);
+        if (!c.error) {
+            ASSERT_FALSE(refused) << c.texts.serial.toStdString();
+            ASSERT_EQ(f.link.sent.size(), 1u);
+            EXPECT_EQ(f.link.sent[0].length(), 11);
+            EXPECT_EQ(std::vector<std::uint8_t>(f.link.sent[0].bytes.begin() + 4, f.link.sent[0].bytes.begin() + 11),
+                      c.payload);
+        } else {
+            ASSERT_TRUE(refused);
+            EXPECT_TRUE(refused->contains(QLatin1String(c.error))) << refused->toStdString();
+            EXPECT_TRUE(f.link.sent.empty()) << "a refused store sent something";
+        }
+    }
+}
+
+TEST(SetupLogic, ShowsOnlyTheAnswerItAskedForAndRereadsAfterTheStore) {
+    Fixture f;
+    SetupLogic setup(f.unit);
+    std::vector<ProductionData> read;
+    QObject::connect(&setup, &SetupLogic::dataRead, [&](const ProductionData& d) { read.push_back(d); });
+    const LinkPacket answer = Grp1(msg::SYSTEM_SETUP, {0x00, 0x00, 0x04, 0xD2, 7, 9, 3});
+    setup.ReceivePacket(answer); // not asked: another window's
+    EXPECT_TRUE(read.empty());
+    setup.Read();
+    setup.ReceivePacket(Grp1(msg::SYSTEM_SETUP, {0x00, 0x00, 0x04})); // short
+    EXPECT_TRUE(read.empty());
+    setup.ReceivePacket(answer);
+    ASSERT_EQ(read.size(), 1u);
+    const ProductionTexts t = TextsOf(read[0]);
+    EXPECT_EQ(t.serial, QStringLiteral("00001234"));
+    EXPECT_EQ(t.year, QStringLiteral("2009"));
+    EXPECT_EQ(t.week, QStringLiteral("07"));
+    EXPECT_EQ(t.hardware, QStringLiteral("03"));
+    EXPECT_EQ(TextsOf(ProductionData{123456789, 1, 2010, 1}).serial, QStringLiteral("123456789"));
+    EXPECT_EQ(TextsOf(ProductionData{3000000000u, 1, 2010, 1}).serial, QStringLiteral("3000000000"));
+
+    ASSERT_FALSE(setup.Upload({"5", "2020", "1", "1"}));
+    f.link.sent.clear();
+    setup.ReceivePacket(Grp1(msg::SYSTEM_SETUP_WRITE_DONE));
+    ASSERT_EQ(f.link.commands(), std::vector<int>{msg::SYSTEM_SETUP_READ});
+}
+
+TEST(SetupLogic, StoreLostWithTheDeviceGoesAgainOrEndsSayingSo) {
+    Fixture f;
+    SetupLogic setup(f.unit);
+    QString failure;
+    QObject::connect(&setup, &SetupLogic::storeFailed, [&](const QString& w) { failure = w; });
+    ASSERT_FALSE(setup.Upload({"5", "2020", "1", "1"}));
+    f.unit.OnDeviceLost();
+    f.unit.OnDeviceReopened(0);
+    EXPECT_EQ(f.link.commands(), (std::vector<int>{msg::SYSTEM_SETUP_WRITE, msg::SYSTEM_SETUP_WRITE}));
+    f.unit.OnDeviceLost();
+    setup.lossGuard().GraceTimer();
+    EXPECT_TRUE(failure.contains(QLatin1String("USB DISCONNECTED")));
+    EXPECT_FALSE(setup.storePending());
+}
+
+// ---- runtime error log ----
+
+TEST(ErrorLogLogic, EntriesAreAskedOneByOneOnlyForTheNumberAsked) {
+    Fixture f;
+    ErrorLogLogic log(f.unit);
+    QStringList lines;
+    QObject::connect(&log, &ErrorLogLogic::lineAdded, [&](const QString& l) { lines << l; });
+    log.Start();
+    log.ReceivePacket(Svc(msg::ERROR_LOG_COUNT, {3}));
+    EXPECT_EQ(lines, QStringList{QStringLiteral(" Error list count 3")});
+    const auto entry = [](int n, std::initializer_list<std::uint8_t> data) {
+        std::vector<std::uint8_t> p = {static_cast<std::uint8_t>(n), 'm', 'a', 'i', 'n', '.', 'c', 0, 0, 0, 0, 0, 0,
+                                       0x34, 0x12, 2, static_cast<std::uint8_t>(data.size())};
+        p.insert(p.end(), data);
+        return LinkPacket::make(kGroupService, msg::ERROR_LOG_ENTRY, p.data(), static_cast<int>(p.size()));
+    };
+    log.ReceivePacket(entry(2, {})); // not the one asked
+    EXPECT_EQ(log.entriesShown(), 0);
+    log.ReceivePacket(entry(1, {0x0A, 0xFF}));
+    log.ReceivePacket(entry(2, {}));
+    log.ReceivePacket(entry(3, {1}));
+    EXPECT_EQ(log.entriesShown(), 3);
+    std::vector<int> asked;
+    for (const LinkPacket& p : f.link.sent)
+        if (p.command() == msg::ERROR_LOG_ENTRY_REQ) asked.push_back(p.at(4));
+    EXPECT_EQ(asked, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(lines.count(QString(53, QLatin1Char('-'))), 3);
+    EXPECT_TRUE(lines.contains(QStringLiteral("Data        : 0x0A:0xFF:")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Line number : 4660")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("File name   : main.c")));
+    EXPECT_FALSE(log.listing());
+}
+
+TEST(ErrorLogLogic, EntryTextsAreBoundedByThePacketAndShownSafely) {
+    std::vector<std::uint8_t> p = {1, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 0x07, 1, 0, 9, 200, 0x11};
+    const QStringList lines =
+        ErrorEntryLines(LinkPacket::make(kGroupService, msg::ERROR_LOG_ENTRY, p.data(), static_cast<int>(p.size())));
+    EXPECT_EQ(lines[1], QStringLiteral("File name   : ABCDEFGHIJK\\x07")); // 12 characters, no zero byte
+    EXPECT_EQ(lines[4], QStringLiteral("Data len    : 200"));
+    EXPECT_EQ(lines[5], QStringLiteral("Data        : 0x11:"));          // only what arrived
+    EXPECT_EQ(lines[6], QStringLiteral("(1 of 200 data bytes arrived)"));
+}
+
+TEST(ErrorLogLogic, ServiceCommandsAndTheirAnswerLines) {
+    struct Case {
+        void (ErrorLogLogic::*click)();
+        int group, request;
+        LinkPacket answer;
+        const char* line;
+    };
+    const Case cases[] = {
+        {&ErrorLogLogic::ResetLog, 0, msg::ERROR_LOG_RESET, Svc(msg::ERROR_LOG_RESET_DONE), " Error log reset.."},
+        {&ErrorLogLogic::ResetSystemLog, 1, msg::SYSTEM_LOG_RESET, Grp1(msg::SYSTEM_LOG_RESET_DONE),
+         " System log data reset.."},
+        {&ErrorLogLogic::Reboot, 1, msg::REBOOT_REQ, Grp1(msg::REBOOT_DONE), " System reboot.."},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        ErrorLogLogic log(f.unit);
+        QStringList lines;
+        QObject::connect(&log, &ErrorLogLogic::lineAdded, [&](const QString& l) { lines << l; });
+        log.ReceivePacket(c.answer); // unasked: nothing
+        EXPECT_TRUE(lines.isEmpty()) << c.line;
+        (log.*c.click)();
+        ASSERT_EQ(f.link.sent.size(), 1u);
+        EXPECT_EQ(f.link.sent[0].group(), c.group);
+        EXPECT_EQ(f.link.sent[0].command(), c.request);
+        EXPECT_EQ(f.link.sent[0].length(), 4);
+        log.ReceivePacket(Corrupted(c.answer));
+        log.ReceivePacket(c.answer);
+        EXPECT_EQ(lines, QStringList{QLatin1String(c.line)});
+    }
+}
+
+// ---- EEPROM ----
+
+TEST(EepromTransfer, ReadRequestsEveryBlockAndMovesOnOnlyForTheBlockAsked) {
+    const LinkPacket request = EepromReadRequest(0x0123);
+    EXPECT_EQ(request.length(), 7);
+    EXPECT_EQ(std::vector<int>(request.bytes.begin() + 4, request.bytes.begin() + 7), (std::vector<int>{16, 0x23, 0x01}));
+    Fixture f;
+    EepromImage image;
+    EepromTransfer t(f.unit, image);
+    std::vector<int> progress;
+    QObject::connect(&t, &EepromTransfer::progressChanged, [&](int p) { progress.push_back(p); });
+    t.StartRead({0, 0x1000});
+    for (int n = 0; n < 400 && t.mode() == EepromTransfer::Mode::Reading; ++n) {
+        const LinkPacket& req = f.link.sent.back();
+        const int a = req.at(5) | (req.at(6) << 8);
+        std::vector<std::uint8_t> p = {16, req.at(5), req.at(6)};
+        for (int i = 0; i < 16; ++i) p.push_back(static_cast<std::uint8_t>(a + i));
+        if (n == 3) { // another block's answer fills its row but does not move the read
+            std::vector<std::uint8_t> q = p;
+            q[1] = 0x00;
+            q[2] = 0x0F;
+            t.ReceivePacket(LinkPacket::make(kGroupService, msg::EEPROM_DATA, q.data(), 19));
+        }
+        t.ReceivePacket(LinkPacket::make(kGroupService, msg::EEPROM_DATA, p.data(), 19));
+    }
+    ASSERT_EQ(f.link.sent.size(), 256u);
+    EXPECT_EQ(f.link.sent.back().at(5) | (f.link.sent.back().at(6) << 8), 0x0FF0);
+    EXPECT_EQ(t.mode(), EepromTransfer::Mode::Idle);
+    EXPECT_EQ(progress.back(), 100);
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_EQ(image.cell(0x0020), QStringLiteral("20"));
+    EXPECT_EQ(image.AsciiOfRow(0x0040), QStringLiteral("@ABCDEFGHIJKLMNO"));
+}
+
+TEST(EepromTransfer, WriteRefusesABadCellAndTimeoutAndLossAreReported) {
+    Fixture f;
+    EepromImage image;
+    EepromTransfer t(f.unit, image);
+    QStringList failures;
+    QObject::connect(&t, &EepromTransfer::failed, [&](const QString& w) { failures << w; });
+    image.setCell(0x25, QStringLiteral("ZZ"));
+    const auto refused = t.StartWrite({0, 0x40});
+    ASSERT_TRUE(refused);
+    EXPECT_TRUE(refused->contains(QLatin1String("0025")));
+    EXPECT_TRUE(f.link.sent.empty());
+    image.setCell(0x25, QStringLiteral("5"));
+    ASSERT_FALSE(t.StartWrite({0, 0x40}));
+    EXPECT_EQ(f.link.sent.back().at(7 + 5), 0x00);
+    t.ReadWriteTimerTimer();
+    EXPECT_EQ(failures.last(), QString::fromLatin1(kPowerUpText));
+    t.ReceivePacket(Svc(msg::EEPROM_WRITE_DONE)); // late: goes on
+    EXPECT_EQ(t.current(), 0x10);
+    f.unit.OnDeviceLost();
+    EXPECT_FALSE(t.waiting());
+    f.unit.OnDeviceReopened(0); // the block went with the device: again
+    EXPECT_EQ(f.link.sent.size(), 3u);
+    EXPECT_EQ(f.link.sent[2].at(5), 0x10);
+    f.unit.OnDeviceLost();
+    t.lossGuard().GraceTimer();
+    EXPECT_TRUE(failures.last().contains(QLatin1String("0000..000F"))) << failures.last().toStdString();
+    EXPECT_EQ(t.mode(), EepromTransfer::Mode::Idle);
+}
+
+TEST(EepromImage, CellEditRangesAndAsciiView) {
+    struct Edit {
+        const char *remembered, *edited, *cell;
+        bool changed, beep;
+    } const edits[] = {
+        {"A5", "3", "53", true, false}, {"A5", "1FF", "00", true, false}, {"A5", "ZZ", "00", true, true},
+        {"A5", "", "", false, false},   {"A5", "A5", "", false, false},   {"00", "f", "0F", true, false},
+    };
+    for (const Edit& e : edits) {
+        const CellEdit r = EditCell(QLatin1String(e.remembered), QLatin1String(e.edited));
+        EXPECT_EQ(r.changed, e.changed) << e.edited;
+        EXPECT_EQ(r.beep, e.beep) << e.edited;
+        if (e.changed) EXPECT_EQ(r.cell, QLatin1String(e.cell)) << e.edited;
+    }
+    struct Range {
+        const char *start, *end;
+        bool ok;
+    } const ranges[] = {{"0000", "1000", true}, {"0100", "0110", true}, {"0008", "1000", false},
+                        {"0000", "0FF8", false}, {"0100", "0100", false}, {"0200", "0100", false},
+                        {"0000", "2000", false}, {"00G0", "1000", false}, {"", "1000", false}, {"10000", "1000", false}};
+    for (const Range& r : ranges)
+        EXPECT_EQ(CheckEepromRange(QLatin1String(r.start), QLatin1String(r.end)).range.has_value(), r.ok)
+            << r.start << ".." << r.end;
+    EepromImage image;
+    const std::uint8_t row[16] = {0x41, 0x20, 0x7F, 0x21, 0x7E, 0x00, 0xFF};
+    image.setBytes(0x30, row, 16);
+    image.setCell(0x3F, QString());
+    EXPECT_EQ(image.AsciiOfRow(0x30), QStringLiteral("A. . !~. . . . . . . . . . "));
+    image.Fill(0x20, 0x40, 0xFF);
+    EXPECT_EQ(image.cell(0x3F), QStringLiteral("FF"));
+    EXPECT_EQ(image.cell(0x40), QStringLiteral("00"));
+}
+
+// ---- calibration ----
+
+TEST(Calibration, RatioRuleAndItsRefusals) {
+    struct Case {
+        const char* current;
+        std::optional<ChannelCalibration> channel;
+        int ratio; // 0: refused
+    } const cases[] = {
+        {"25", ChannelCalibration{10, 0, 0, 300}, 8297},   {"25,0", ChannelCalibration{10, 0, 0, 300}, 8297},
+        {"10", ChannelCalibration{20, 0, 0, 500}, 5000},   {"50", ChannelCalibration{10, 0, 0, 330}, 15000},
+        {"25", std::nullopt, 0},                            {"", ChannelCalibration{10, 0, 0, 300}, 0},
+        {"2x", ChannelCalibration{10, 0, 0, 300}, 0},      {"25", ChannelCalibration{10, 0, 0, 10}, 0},
+        {"nan", ChannelCalibration{10, 0, 0, 300}, 0},     {"inf", ChannelCalibration{10, 0, 0, 300}, 0},
+    };
+    for (const Case& c : cases) {
+        const RatioResult r = ComputeRatio(QLatin1String(c.current), c.channel);
+        EXPECT_EQ(r.ratio.value_or(0), c.ratio) << c.current;
+        EXPECT_EQ(r.error.isEmpty(), c.ratio != 0) << c.current;
+    }
+    EXPECT_EQ(UseValuesFlags(true, true), 6);
+    EXPECT_EQ(UseValuesFlags(false, true), 4);
+    EXPECT_EQ(UseValuesFlags(true, false), 2);
+    const ChannelTexts t = TextsOf(ChannelCalibration{5, 812, 123, 300});
+    EXPECT_EQ(t.amps, QStringLiteral("12.3 A"));
+    EXPECT_EQ(t.ratio, QStringLiteral("0812"));
+    EXPECT_EQ(t.ad, QStringLiteral("0300"));
+    EXPECT_EQ(t.offset, QStringLiteral("05"));
+}
+
+TEST(Calibration, StoreChainMovesOnOnlyForTheChannelStored) {
+    struct Case {
+        std::vector<int> channels;
+        bool okMessage;
+    } const cases[] = {{{3, 18}, true}, {{5}, false}};
+    for (const Case& c : cases) {
+        Fixture f;
+        CalibrationLogic cal(f.unit);
+        QStringList messages;
+        QObject::connect(&cal, &CalibrationLogic::message, [&](const QString& m) { messages << m; });
+        for (int ch : c.channels) cal.SetNewRatio(ch, 8000 + ch);
+        cal.StoreRatios();
+        std::vector<int> stored;
+        for (std::size_t k = 0; k < c.channels.size(); ++k) {
+            const LinkPacket& req = f.link.sent.back();
+            ASSERT_EQ(req.command(), msg::CALIBRATION_SET);
+            stored.push_back(req.at(4));
+            EXPECT_EQ((req.at(5) << 8) | req.at(6), 8000 + req.at(4));
+            const std::size_t before = f.link.sent.size();
+            cal.ReceivePacket(Grp1(msg::CALIBRATION_SET_DONE, {static_cast<std::uint8_t>(req.at(4) + 1)})); // another
+            EXPECT_EQ(f.link.sent.size(), before);
+            cal.ReceivePacket(Grp1(msg::CALIBRATION_SET_DONE, {req.at(4)}));
+        }
+        EXPECT_EQ(stored, c.channels);
+        EXPECT_EQ(messages.contains(QString::fromLatin1(kStoredRatioText)), c.okMessage);
+        EXPECT_EQ(cal.storing(), 0);
+    }
+}
+
+TEST(Calibration, PollsRoundRobinAndReturnsToTheMainWindowsMode) {
+    Fixture f;
+    CalibrationLogic cal(f.unit);
+    cal.Open();
+    EXPECT_EQ(f.link.sent.back().command(), msg::TEST_MODE_SET);
+    EXPECT_EQ(f.link.sent.back().at(4), 2);
+    cal.ReceivePacket(Grp1(msg::TEST_MODE_SET_DONE, {2}));
+    EXPECT_TRUE(cal.inCalibrationMode());
+    EXPECT_EQ(f.link.sent.back().command(), msg::CALIBRATION_READ);
+    EXPECT_EQ(f.link.sent.back().at(4), 1);
+    for (int i = 1; i < 12; ++i) cal.ReceivePacket(Grp1(msg::CALIBRATION_DATA, {static_cast<std::uint8_t>(i), 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(cal.pollChannel(), 12);
+    cal.ReceivePacket(Grp1(msg::CALIBRATION_DATA, {7, 10, 0x20, 0x69, 0, 123, 0x01, 0x2C}));
+    EXPECT_EQ(cal.channel(7)->ad, 300);
+    cal.ReceivePacket(Grp1(msg::CALIBRATION_DATA, {7, 10})); // short: not read
+    EXPECT_EQ(cal.pollChannel(), 13);
+    cal.TimerRefresTimer();
+    EXPECT_EQ(f.link.sent.back().at(4), 13);
+    f.unit.SetTestMode(TestMode::Manual);
+    f.link.sent.clear();
+    cal.Close();
+    ASSERT_EQ(f.link.sent.size(), 1u);
+    EXPECT_EQ(f.link.sent[0].command(), msg::TEST_MODE_SET);
+    EXPECT_EQ(f.link.sent[0].at(4), 1);
+}
