@@ -88,7 +88,7 @@ int RunLog(CliLink& link, const LogOptions& o, std::ostream& out, std::ostream& 
         ++rows;
     });
     // Ctrl+C ends the wait as well; the rows so far are kept.
-    session.RunUntil([] { return false; }, o.seconds < 0 ? INT_MAX : static_cast<int>(o.seconds * 1000));
+    session.RunUntil([] { return Interrupted(); }, o.seconds < 0 ? INT_MAX : static_cast<int>(o.seconds * 1000));
     if (!csv) {
         err << (o.output.empty() ? std::string("standard output") : o.output) << ": write failed" << std::endl;
         return 1;

@@ -4,9 +4,17 @@
 #include "link/traffic_lines.h"
 #include "link/usb_thread.h"
 
+#include <atomic>
 #include <iostream>
 
 namespace vm::cli {
+
+namespace {
+std::atomic<bool> interrupted{false};
+} // namespace
+
+void NoteInterrupt() { interrupted = true; }
+bool Interrupted() { return interrupted; }
 
 CliLink::CliLink()
     : assembler_([this](const LinkPacket& p) {

@@ -26,6 +26,10 @@ struct Target {
 
 inline constexpr const char* kSimDescription = sim::kSimDescription;
 
+// Ctrl+C or SIGTERM arrived: long waits end, and what they started is undone.
+void NoteInterrupt();
+bool Interrupted();
+
 class CliLink : public QObject {
     Q_OBJECT
 public:

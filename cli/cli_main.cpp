@@ -2,6 +2,7 @@
 // production lines.
 #include "cli/cli_config.h"
 #include "cli/cli_field.h"
+#include "cli/cli_live.h"
 #include "cli/cli_link.h"
 #include "cli/cli_status.h"
 #include "cli/packet_text.h"
@@ -36,7 +37,10 @@ void onSignal(int) {
 void quitOnSignals(QCoreApplication& app) {
     if (::pipe(signalPipe) != 0) return;
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QCoreApplication::exit(130); });
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
+        NoteInterrupt();
+        QCoreApplication::exit(130);
+    });
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
 }
@@ -153,6 +157,7 @@ int main(int argc, char** argv) {
     const std::vector<AddedCommand> services = AddServiceCommands(cli);
     const std::vector<OfflineCommand> offline = AddOfflineCommands(cli);
     const std::vector<AddedCommand> field = AddFieldCommands(cli);
+    const std::vector<AddedCommand> live = AddLiveCommands(cli);
 
     try {
         cli.parse(argc, argv);
@@ -206,6 +211,8 @@ int main(int argc, char** argv) {
     for (const AddedCommand& service : services)
         if (*service.subcommand) return service.run(link, std::cout, std::cerr);
     for (const AddedCommand& command : field)
+        if (*command.subcommand) return command.run(link, std::cout, std::cerr);
+    for (const AddedCommand& command : live)
         if (*command.subcommand) return command.run(link, std::cout, std::cerr);
     if (*status) return RunStatus(link, std::cout, std::cerr);
     if (*read) return RunRead(link, readFile, std::cout, std::cerr);

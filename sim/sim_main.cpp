@@ -2,6 +2,7 @@
 // as its first line and serves until SIGINT or SIGTERM. Commands on stdin are
 // listed in kCommandHelp.
 #include "sim/sim_pty.h"
+#include "sim/sim_diag_main.h"
 #include "sim/sim_service_main.h"
 
 #include <CLI/CLI.hpp>
@@ -132,9 +133,9 @@ bool RunCommand(const std::string& line, vm::sim::SimPty& sim) {
         }
         sim.changeState([=](vm::sim::SimState& s) { can ? s.setCanInput(n, on) : s.setInput(n, on); });
         std::cerr << (can ? "CAN input " : "input ") << n << (on ? " on" : " off") << "\n";
-    } else if (vm::sim::RunServiceToolCommand(line, sim)) {
+    } else if (vm::sim::RunServiceToolCommand(line, sim) || vm::sim::RunDiagCommand(line, sim)) {
     } else {
-        std::cerr << kCommandHelp << "\n" << vm::sim::kServiceCommandHelp;
+        std::cerr << kCommandHelp << "\n" << vm::sim::kServiceCommandHelp << vm::sim::kDiagCommandHelp;
     }
     return true;
 }
@@ -184,7 +185,9 @@ int main(int argc, char** argv) {
         ->type_name("CH:CODE");
     vm::sim::ServiceToolOptions serviceOptions;
     vm::sim::AddServiceToolOptions(app, serviceOptions);
-    app.footer(std::string(kCommandHelp) + "\n" + vm::sim::kServiceCommandHelp);
+    vm::sim::DiagOptions diagOptions;
+    vm::sim::AddDiagOptions(app, diagOptions);
+    app.footer(std::string(kCommandHelp) + "\n" + vm::sim::kServiceCommandHelp + vm::sim::kDiagCommandHelp);
     CLI11_PARSE(app, argc, argv);
     options.paced = !noPacing;
     if (plan.everyMs > 0 && plan.afterMs < 0) plan.afterMs = plan.everyMs;
@@ -211,6 +214,7 @@ int main(int argc, char** argv) {
         sim.changeState([=](vm::sim::SimState& s) { s.setFault(channel, static_cast<std::uint8_t>(code)); });
     }
     vm::sim::ApplyServiceToolOptions(sim, serviceOptions);
+    if (!vm::sim::ApplyDiagOptions(sim, diagOptions)) return 2;
     sim.setSilent(silent);
     std::string error;
     if (!sim.start(&error)) {

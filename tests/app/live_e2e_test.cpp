@@ -7,6 +7,7 @@
 #include "link/usb_thread.h"
 #include "forms/compare_form.h"
 #include "pages/can_monitor_box.h"
+#include "pages/diagnostic_page.h"
 #include "pages/general_page.h"
 #include "session/can_monitor_control.h"
 #include "session/manual_test.h"
@@ -16,6 +17,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -155,4 +157,26 @@ TEST_F(LiveEndToEnd, LivePlotPollsOnEveryPageWhileOpen) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(form->livePlotWindow(), nullptr);
     EXPECT_FALSE(form->timer1().isActive());
+}
+
+TEST_F(LiveEndToEnd, DiagnosticPageShowsAndClearsTheUnitsCounters) {
+    unit->changeState([](sim::SimState& s) {
+        s.diagnostics.setShorts(3, 20);
+        s.diagnostics.setTrips(3, 2, 25);
+        s.diagnostics.setShorts(20, 4);
+    });
+    DiagnosticPage& page = form->diagnosticPage();
+    form->findChild<QTabWidget*>("PageControl1")->setCurrentIndex(kPageDiagnostic); // DIAG_READ, then DIAG_NEXT
+    const DiagnosticsTable& table = page.reader().table();
+    const auto lowShorts = [&] { return table.low[1] ? table.low[1]->shortCircuit.text : QString(); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lowShorts() == "4"; }, 3000));
+    ASSERT_TRUE(table.high[2]);
+    EXPECT_EQ(table.high[2]->shortCircuit.text, "> 15");
+    EXPECT_EQ(table.high[2]->tripLevel, "10.0");
+
+    page.BtnClearDiagnosticClick(); // DIAG_CLEAR, DIAG_CLEARED, and both tables again
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lowShorts() == "0"; }, 3000));
+    EXPECT_EQ(table.high[2]->shortCircuit.text, "0");
+    ASSERT_NE(page.clearedNote(), nullptr);
+    EXPECT_EQ(page.clearedNote()->text(), kDiagnosticClearedText);
 }
