@@ -59,6 +59,7 @@ void CanMonitorBox::FlushLines() {
     append_.stop();
     if (pending_.isEmpty()) return;
     const QString text = pending_.join(QLatin1Char('\n'));
+    linesShown_ += pending_.size();
     pending_.clear();
     // Follow the stream only when the reader is already at its end.
     QScrollBar* bar = MemoCanMonitor->verticalScrollBar();

@@ -29,12 +29,14 @@ public:
     int pendingLines() const { return int(pending_.size()); }
     QCheckBox* checkBox() const { return CheckBoxCanMonitor; }
     QPlainTextEdit* memo() const { return MemoCanMonitor; }
+    long long linesShown() const { return linesShown_; } // since the window opened
 
 private:
     CanMonitorControl& control_;
     QCheckBox* CheckBoxCanMonitor = nullptr;
     QPlainTextEdit* MemoCanMonitor = nullptr;
     QStringList pending_;
+    long long linesShown_ = 0;
     QTimer append_;
 };
 

@@ -156,6 +156,7 @@ int main(int argc, char** argv) {
     app.add_option("--link", linkPath, "Path of the symbolic link to the terminal")
         ->type_name("PATH");
     app.add_flag("--no-pacing", noPacing, "Answer as fast as possible instead of at 38400 baud");
+    app.add_flag("--per-byte", options.perByte, "Paced replies leave byte by byte instead of whole frames");
     app.add_option("--reply-delay", options.replyDelayMs, "Extra delay before each answer (ms)")
         ->type_name("MS")
         ->check(CLI::NonNegativeNumber);

@@ -206,8 +206,11 @@ struct SimPty::Impl {
     void schedule(const SimFrame& frame, Nanos requestDone) {
         const Nanos ready = requestDone + Nanos(std::max(options.replyDelayMs, 0)) * 1'000'000;
         Nanos start = std::max(ready, txFreeAt);
+        // A frame leaves in one write when its last byte would have crossed the
+        // line, as an adapter hands over what it gathered, unless per-byte is asked for.
+        const Nanos whole = options.paced ? start + Nanos(frame.size()) * kByteTime : start;
         for (std::size_t i = 0; i < frame.size(); ++i) {
-            const Nanos due = options.paced ? start + Nanos(i + 1) * kByteTime : start;
+            const Nanos due = options.paced && options.perByte ? start + Nanos(i + 1) * kByteTime : whole;
             tx.push_back({frame[i], due, i + 1 == frame.size()});
         }
         txFreeAt = options.paced ? start + Nanos(frame.size()) * kByteTime : start;
@@ -283,6 +286,7 @@ struct SimPty::Impl {
     void run() {
 #ifdef __linux__
         ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL); // keep ppoll wake-ups on time
+        ::prctl(PR_SET_NAME, "voltmast-sim", 0UL, 0UL, 0UL); // told apart from the tool's threads
 #endif
         while (!stopping) {
             applyCommands();
