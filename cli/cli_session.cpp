@@ -1,9 +1,9 @@
 #include "cli/cli_session.h"
 
 #include "cli/cli_link.h"
+#include "cli/service_run.h"
 #include "link/usb_thread.h"
 
-#include <QEventLoop>
 
 namespace vm::cli {
 
@@ -31,19 +31,7 @@ ConfigWorkflow& CliSession::workflow() {
     return *workflow_;
 }
 
-bool CliSession::RunUntil(const std::function<bool()>& pred, int ms) {
-    QEventLoop loop;
-    QTimer deadline, check;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (pred()) loop.quit();
-    });
-    deadline.start(ms);
-    check.start(5);
-    if (!pred()) loop.exec();
-    return pred();
-}
+bool CliSession::RunUntil(const std::function<bool()>& pred, int ms) { return RunEventsUntil(pred, ms); }
 
 void CliSession::Drain() {
     RunUntil([this] { return link_.link().pendingFrames() == 0; }, 2000);

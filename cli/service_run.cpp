@@ -17,7 +17,9 @@ ServiceRun::ServiceRun(CliLink& link) : link_(link), unit_(link.link(), nullptr)
                      [this] { unit_.OnDeviceReopened(link_.link().pendingFrames()); });
 }
 
-bool ServiceRun::RunUntil(const std::function<bool()>& pred, int ms) {
+bool ServiceRun::RunUntil(const std::function<bool()>& pred, int ms) { return RunEventsUntil(pred, ms); }
+
+bool RunEventsUntil(const std::function<bool()>& pred, int ms) {
     if (pred()) return true;
     QEventLoop loop;
     QTimer deadline, check;
@@ -27,7 +29,7 @@ bool ServiceRun::RunUntil(const std::function<bool()>& pred, int ms) {
         if (pred()) loop.quit();
     });
     deadline.start(ms);
-    check.start(1);
+    check.start(ms > 5000 ? 20 : 1); // long waits (a log, a monitor) need not poll so often
     loop.exec();
     return pred();
 }

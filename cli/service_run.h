@@ -10,6 +10,9 @@ namespace vm::cli {
 
 class CliLink;
 
+// Runs the event loop until pred holds or ms pass; true when it holds.
+bool RunEventsUntil(const std::function<bool()>& pred, int ms);
+
 class ServiceRun {
 public:
     explicit ServiceRun(CliLink& link);

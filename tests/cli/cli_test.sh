@@ -4,22 +4,7 @@
 set -u
 CLI="$1"
 SIM="$2"
-fails=0
-passes=0
-check() { # description, condition result
-    if [ "$2" -eq 0 ]; then echo "ok   $1"; passes=$((passes + 1)); else echo "FAIL $1"; fails=$((fails + 1)); fi
-}
-tmp="$(mktemp -d)"
-pids=""
-trap 'kill $pids 2>/dev/null; wait 2>/dev/null; rm -rf "$tmp"' EXIT
-# Starts a simulated unit in the background; sets port to the path it serves.
-start_sim() { # output file, options...
-    local file="$1"; shift
-    "$SIM" "$@" >"$file" 2>/dev/null &
-    pids="$pids $!"
-    for _ in $(seq 50); do [ -s "$file" ] && break; sleep 0.05; done
-    port="$(head -n1 "$file")"
-}
+. "$(dirname "$0")/cli_test_lib.sh"
 
 out="$("$CLI" --sim send 1 6)"; rc=$?
 [ $rc -eq 0 ] && [[ "$out" == "1 135 38 2E 31 32 00"* ]]; check "send 1 6 prints the STATUS answer" $?
@@ -100,5 +85,4 @@ start_sim "$tmp/sim2" --disconnect-after 200 --disconnect-for 300
 [ $rc -eq 0 ] && [ "$(cat "$tmp/err")" = "$(printf 'USB DISCONNECTED\nUSB CONNECTED')" ]
 check "monitor reports the loss and the return once each" $?
 
-echo "$passes passed, $fails failed"
-[ $fails -eq 0 ]
+finish

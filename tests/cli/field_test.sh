@@ -4,18 +4,8 @@
 set -u
 CLI="$1"
 SIM="$2"
-fails=0
-passes=0
-check() { # description, condition result
-    if [ "$2" -eq 0 ]; then echo "ok   $1"; passes=$((passes + 1)); else echo "FAIL $1"; fails=$((fails + 1)); fi
-}
-tmp="$(mktemp -d)"
-pids=""
-trap 'kill $pids 2>/dev/null; wait 2>/dev/null; rm -rf "$tmp"' EXIT
-"$SIM" --no-pacing >"$tmp/sim" 2>/dev/null &
-pids="$pids $!"
-for _ in $(seq 50); do [ -s "$tmp/sim" ] && break; sleep 0.05; done
-port="$(head -n1 "$tmp/sim")"
+. "$(dirname "$0")/cli_test_lib.sh"
+start_sim "$tmp/sim" --no-pacing
 
 "$CLI" --port "$port" read -o "$tmp/unit.cfg" >/dev/null; check "read the unit" $?
 sed -e 's/^MAX_CURRENT3=.*/MAX_CURRENT3=133/' "$tmp/unit.cfg" >"$tmp/changed.cfg"
@@ -51,5 +41,4 @@ rows=$(($(wc -l <"$tmp/log.csv") - 1))
 check "log writes a header and timed rows ($rows)" $?
 "$CLI" --port "$port" log --seconds -1 >/dev/null 2>&1; check "log refuses negative seconds" $(( $? == 2 ? 0 : 1 ))
 
-echo "$passes passed, $fails failed"
-[ $fails -eq 0 ]
+finish

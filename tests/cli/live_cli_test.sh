@@ -4,23 +4,10 @@
 set -u
 CLI="$1"
 SIM="$2"
-fails=0
-passes=0
-check() { # description, condition result
-    if [ "$2" -eq 0 ]; then echo "ok   $1"; passes=$((passes + 1)); else echo "FAIL $1"; fails=$((fails + 1)); fi
-}
-tmp="$(mktemp -d)"
-pids=""
-trap 'kill $pids 2>/dev/null; wait 2>/dev/null; rm -rf "$tmp"' EXIT
-start_sim() { # name, options...
-    local name="$1"; shift
-    "$SIM" "$@" >"$tmp/$name" 2>/dev/null &
-    pids="$pids $!"
-    for _ in $(seq 50); do [ -s "$tmp/$name" ] && break; sleep 0.05; done
-    head -n1 "$tmp/$name"
-}
-port="$(start_sim unit --diag 3:15:2:25:1 --diag 20:4 --monitor-interval 20)"
-silent="$(start_sim silent --silent)"
+. "$(dirname "$0")/cli_test_lib.sh"
+start_sim "$tmp/silent" --silent
+silent="$port"
+start_sim "$tmp/unit" --diag 3:15:2:25:1 --diag 20:4 --monitor-interval 20
 
 for state in on off; do
     out="$("$CLI" --port "$port" switch 5 "$state")"; rc=$?
@@ -70,5 +57,4 @@ wait $mon
 "$CLI" --port "$port" monitor --seconds 0.5 >"$tmp/after"
 [ ! -s "$tmp/after" ]; check "SIGTERM switches the unit's monitor off as well" $?
 
-echo "$passes passed, $fails failed"
-[ "$fails" -eq 0 ]
+finish
