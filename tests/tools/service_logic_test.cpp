@@ -1,16 +1,21 @@
 // The service tools' logic against recorded sends and hand-made answers:
-// request layouts, the rules of each Part, and the answers each one refuses.
+// request layouts, the rules of each tool, and the answers each one refuses.
 #include "protocol/message_catalogue.h"
 #include "session/unit_session.h"
 #include "tests/support/recording_link.h"
 #include "tools/calibration/calibration_logic.h"
+#include "tools/eeprom/eeprom_file.h"
 #include "tools/eeprom/eeprom_transfer.h"
 #include "tools/ping/ping_logic.h"
 #include "tools/runtime_error/error_log_logic.h"
 #include "tools/setup/setup_logic.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace vm;
 
@@ -281,7 +286,7 @@ TEST(EepromTransfer, ReadRequestsEveryBlockAndMovesOnOnlyForTheBlockAsked) {
         const int a = req.at(5) | (req.at(6) << 8);
         std::vector<std::uint8_t> p = {16, req.at(5), req.at(6)};
         for (int i = 0; i < 16; ++i) p.push_back(static_cast<std::uint8_t>(a + i));
-        if (n == 3) { // another block's answer fills its row but does not move the read
+        if (n == 3) { // another block's answer is not taken and does not move the read
             std::vector<std::uint8_t> q = p;
             q[1] = 0x00;
             q[2] = 0x0F;
@@ -442,4 +447,180 @@ TEST(Calibration, PollsRoundRobinAndReturnsToTheMainWindowsMode) {
     ASSERT_EQ(f.link.sent.size(), 1u);
     EXPECT_EQ(f.link.sent[0].command(), msg::TEST_MODE_SET);
     EXPECT_EQ(f.link.sent[0].at(4), 1);
+}
+
+// ---- EEPROM: requests, stray answers, files ----
+
+namespace {
+LinkPacket EepromData(int address, std::uint8_t fill, int dataBytes = 16) {
+    std::vector<std::uint8_t> p = {16, static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8)};
+    p.resize(static_cast<std::size_t>(3 + dataBytes), fill);
+    return LinkPacket::make(kGroupService, msg::EEPROM_DATA, p.data(), static_cast<int>(p.size()));
+}
+LinkPacket WriteDone(int address) {
+    return Svc(msg::EEPROM_WRITE_DONE, {16, static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8)});
+}
+int AddressOf(const LinkPacket& request) { return request.at(5) | (request.at(6) << 8); }
+} // namespace
+
+TEST(EepromTransfer, WriteSendsEachBlockAtItsAddressWithTheBytesTakenAtTheStart) {
+    std::uint8_t block[16];
+    for (int i = 0; i < 16; ++i) block[i] = static_cast<std::uint8_t>(0xF0 + i);
+    const LinkPacket request = EepromWriteRequest(0x0FF0, block);
+    ASSERT_EQ(request.length(), 23);
+    EXPECT_EQ(request.command(), msg::EEPROM_WRITE);
+    EXPECT_EQ(std::vector<int>(request.bytes.begin() + 4, request.bytes.begin() + 8), (std::vector<int>{16, 0xF0, 0x0F, 0xF0}));
+    EXPECT_EQ(request.at(22), 0xFF);
+
+    Fixture f;
+    EepromImage image;
+    for (int a = 0x100; a < 0x130; ++a) image.setCell(a, ByteText(static_cast<std::uint8_t>(a - 0x100)));
+    EepromTransfer t(f.unit, image);
+    std::vector<int> progress;
+    int finished = 0;
+    QObject::connect(&t, &EepromTransfer::progressChanged, [&](int p) { progress.push_back(p); });
+    QObject::connect(&t, &EepromTransfer::finished, [&](EepromTransfer::Mode m) {
+        finished += m == EepromTransfer::Mode::Writing;
+    });
+    ASSERT_FALSE(t.StartWrite({0x100, 0x130}));
+    image.setCell(0x115, QStringLiteral("EE")); // an edit after the start is not what goes out
+    for (int block = 0; block < 3; ++block) {
+        ASSERT_EQ(f.link.sent.size(), static_cast<std::size_t>(block + 1)) << "sent before the answer";
+        const LinkPacket& req = f.link.sent.back();
+        EXPECT_EQ(AddressOf(req), 0x100 + 16 * block);
+        for (int i = 0; i < 16; ++i) EXPECT_EQ(req.at(7 + i), 16 * block + i) << block << ":" << i;
+        t.ReceivePacket(WriteDone(0x100 + 16 * block));
+    }
+    EXPECT_EQ(f.link.sent.size(), 3u);
+    EXPECT_EQ(finished, 1);
+    EXPECT_EQ(progress, (std::vector<int>{0, 33, 66, 100}));
+    EXPECT_FALSE(t.waiting());
+}
+
+TEST(EepromTransfer, AnswersNotAskedForLeaveTheGridAndTheTransferAlone) {
+    struct Case {
+        const char* what;
+        std::optional<EepromRange> reading; // none: idle
+        LinkPacket answer;
+    } const cases[] = {
+        {"data while idle", std::nullopt, EepromData(0x0100, 0xAB)},
+        {"data of another block", EepromRange{0x0100, 0x0140}, EepromData(0x0110, 0xAB)},
+        {"data of the block before", EepromRange{0x0100, 0x0140}, EepromData(0x00F0, 0xAB)},
+        {"data off the 16-byte bounds", EepromRange{0x0100, 0x0140}, EepromData(0x0108, 0xAB)},
+        {"data past the end", EepromRange{0x0FF0, 0x1000}, EepromData(0x1000, 0xAB)},
+        {"data cut short", EepromRange{0x0100, 0x0140}, EepromData(0x0100, 0xAB, 15)},
+        {"data with a bad checksum", EepromRange{0x0100, 0x0140}, Corrupted(EepromData(0x0100, 0xAB))},
+        {"a write answer while reading", EepromRange{0x0100, 0x0140}, WriteDone(0x0100)},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        EepromImage image;
+        EepromTransfer t(f.unit, image);
+        int changed = 0;
+        QObject::connect(&image, &EepromImage::rowsChanged, [&] { ++changed; });
+        if (c.reading) t.StartRead(*c.reading);
+        const int current = t.current();
+        t.ReceivePacket(c.answer);
+        EXPECT_EQ(changed, 0) << c.what;
+        EXPECT_EQ(image.BytesOf(0, kEepromBytes).bytes.count('\xAB'), 0) << c.what;
+        EXPECT_EQ(t.current(), current) << c.what;
+        EXPECT_EQ(f.link.sent.size(), c.reading ? 1u : 0u) << c.what;
+    }
+}
+
+TEST(EepromTransfer, WriteMovesOnOnlyForTheBlockItWaitsFor) {
+    Fixture f;
+    EepromImage image;
+    EepromTransfer t(f.unit, image);
+    ASSERT_FALSE(t.StartWrite({0, 0x30}));
+    t.ReceivePacket(WriteDone(0x0000));
+    ASSERT_EQ(t.current(), 0x10);
+    t.ReceivePacket(WriteDone(0x0000)); // the first block's answer once more
+    EXPECT_EQ(t.current(), 0x10) << "a repeated answer confirmed a block the unit never acknowledged";
+    t.ReceivePacket(Svc(msg::EEPROM_WRITE_DONE)); // no address: taken as the answer
+    EXPECT_EQ(t.current(), 0x20);
+}
+
+TEST(EepromTransfer, ReadTimeoutSaysPowerUpAndNeverFinishes) {
+    Fixture f;
+    EepromImage image;
+    EepromTransfer t(f.unit, image);
+    QStringList failures;
+    int finished = 0;
+    QObject::connect(&t, &EepromTransfer::failed, [&](const QString& w) { failures << w; });
+    QObject::connect(&t, &EepromTransfer::finished, [&] { ++finished; });
+    t.StartRead({0x0200, 0x0220});
+    EXPECT_TRUE(t.timer().isSingleShot());
+    EXPECT_EQ(t.timer().interval(), 1000);
+    EXPECT_TRUE(t.waiting());
+    t.ReadWriteTimerTimer();
+    EXPECT_EQ(failures, QStringList{QStringLiteral("Please power up the Target and try again")});
+    EXPECT_FALSE(t.waiting());
+    EXPECT_EQ(finished, 0);
+    EXPECT_EQ(f.link.sent.size(), 1u) << "a timeout must not send the block again by itself";
+    EXPECT_LT(t.progress(), 100);
+}
+
+TEST(EepromFile, TextAndBinaryRoundTripsKeepEveryByteAtItsAddress) {
+    QTemporaryDir dir;
+    EepromImage source;
+    for (int a = 0; a < kEepromBytes; ++a) source.setCell(a, ByteText(static_cast<std::uint8_t>((a * 37 + (a >> 8)) & 0xFF)));
+    struct Case {
+        const char* file;
+        int start, end;
+    } const cases[] = {{"all.txt", 0, 0x1000}, {"part.TXT", 0x0300, 0x0400}, {"last.txt", 0x0FF0, 0x1000}, {"all.bin", 0, 0x1000}};
+    for (const Case& c : cases) {
+        const QString path = dir.filePath(QLatin1String(c.file));
+        ASSERT_EQ(SaveEepromFile(path, source, c.start, c.end), QString()) << c.file;
+        EepromImage back;
+        back.Fill(0, kEepromBytes, 0xFF);
+        EepromRows rows{};
+        ASSERT_EQ(LoadEepromFile(path, back, &rows), QString()) << c.file;
+        for (int a = 0; a < kEepromBytes; ++a) {
+            const bool inside = a >= c.start && a < c.end;
+            ASSERT_EQ(back.cell(a), inside ? source.cell(a) : QStringLiteral("FF")) << c.file << " at " << a;
+            ASSERT_EQ(rows[static_cast<std::size_t>(a / 16)], inside) << c.file << " at " << a;
+        }
+    }
+}
+
+TEST(EepromFile, RefusedFilesChangeNothing) {
+    QTemporaryDir dir;
+    const auto write = [&](const char* name, const QByteArray& data) {
+        QFile file(dir.filePath(QLatin1String(name)));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(data);
+        return file.fileName();
+    };
+    const QByteArray row = "0000:11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11;//\n";
+    struct Case {
+        QString path;
+        const char* error; // part of the message
+    } const cases[] = {
+        {write("big.bin", QByteArray(4097, '\x11')), "4097 bytes"},
+        {write("bad3.txt", row + QByteArray(row).replace("0000", "0010") + "0020:11,11;//\n"), "bad3.txt:3: byte 1"},
+        {write("between.txt", QByteArray(row).replace("0000", "0FF8")), "not the start of a row"},
+        {write("past.txt", QByteArray(row).replace("0000", "1000")), "not the start of a row"},
+        {write("image.dat", row), "neither a .txt nor a .bin"},
+        {dir.filePath(QStringLiteral("missing.txt")), "Unable to open"},
+    };
+    for (const Case& c : cases) {
+        EepromImage image;
+        image.Fill(0, kEepromBytes, 0xAA);
+        EepromRows rows{};
+        rows.fill(true);
+        const QString refused = LoadEepromFile(c.path, image, &rows);
+        EXPECT_TRUE(refused.contains(QLatin1String(c.error))) << refused.toStdString();
+        EXPECT_EQ(image.BytesOf(0, kEepromBytes).bytes, QByteArray(kEepromBytes, '\xAA')) << c.error;
+        EXPECT_EQ(std::count(rows.begin(), rows.end(), true), 0) << c.error;
+    }
+    // A short binary file sets its bytes and no more; only whole rows count as given.
+    EepromImage image;
+    image.Fill(0, kEepromBytes, 0xAA);
+    EepromRows rows{};
+    ASSERT_EQ(LoadEepromFile(write("short.bin", QByteArray(20, '\x11')), image, &rows), QString());
+    EXPECT_EQ(image.cell(0x13), QStringLiteral("11"));
+    EXPECT_EQ(image.cell(0x14), QStringLiteral("AA"));
+    EXPECT_TRUE(rows[0]);
+    EXPECT_FALSE(rows[1]);
 }
