@@ -624,3 +624,173 @@ TEST(EepromFile, RefusedFilesChangeNothing) {
     EXPECT_TRUE(rows[0]);
     EXPECT_FALSE(rows[1]);
 }
+
+// ---- calibration: rounding, polling, nothing to store ----
+
+TEST(Calibration, RatioIsTruncatedNotRoundedAndClampedAtBothEnds) {
+    struct Case {
+        const char* current;
+        std::uint16_t ad;
+        std::uint8_t offset;
+        int ratio; // 0: refused
+    } const cases[] = {
+        {"30", 310, 10, 9624},     // 9624.64
+        {" 30 ", 310, 10, 9624},   // blanks around
+        {"5.2", 100, 0, 5004},     // 5004.81
+        {"5.19", 100, 0, 5000},    // 4995.19, raised to the least
+        {"15.59", 100, 0, 15000},  // 15004.81, cut to the most
+        {"100", 1023, 0, 9408},    // the whole 10-bit span
+        {"1000", 1023, 0, 15000},  // the largest current taken
+        {"1000.5", 1023, 0, 0},
+        {"-1", 300, 10, 0},
+        {"25", 255, 255, 0},       // ad == offset
+    };
+    for (const Case& c : cases) {
+        const RatioResult r = ComputeRatio(QLatin1String(c.current), ChannelCalibration{c.offset, 0, 0, c.ad});
+        EXPECT_EQ(r.ratio.value_or(0), c.ratio) << c.current << " ad " << c.ad;
+    }
+}
+
+TEST(Calibration, PollWrapsAfterChannel18AndRepliesOutsideAreNotStored) {
+    Fixture f;
+    CalibrationLogic cal(f.unit);
+    std::vector<int> changed;
+    QObject::connect(&cal, &CalibrationLogic::channelChanged, [&](int ch) { changed.push_back(ch); });
+    cal.ReceivePacket(Grp1(msg::TEST_MODE_SET_DONE, {2})); // not asked: the main window's
+    EXPECT_FALSE(cal.inCalibrationMode());
+    EXPECT_TRUE(f.link.sent.empty());
+    cal.Open();
+    cal.ReceivePacket(Grp1(msg::TEST_MODE_SET_DONE, {2}));
+    cal.ReceivePacket(Grp1(msg::TEST_MODE_SET_DONE, {2})); // once more: no second poll
+    EXPECT_EQ(f.link.commands(), (std::vector<int>{msg::TEST_MODE_SET, msg::CALIBRATION_READ}));
+    const auto data = [](int ch) { return Grp1(msg::CALIBRATION_DATA, {static_cast<std::uint8_t>(ch), 0, 0, 0, 0, 0, 0, 0}); };
+    for (int ch = 1; ch <= 17; ++ch) cal.ReceivePacket(data(ch));
+    EXPECT_EQ(cal.pollChannel(), 18);
+    EXPECT_TRUE(cal.refreshTimer().isActive());
+    EXPECT_TRUE(cal.refreshTimer().isSingleShot());
+    EXPECT_EQ(cal.refreshTimer().interval(), 100);
+    cal.ReceivePacket(data(18));
+    EXPECT_EQ(cal.pollChannel(), 1);
+    cal.TimerRefresTimer();
+    EXPECT_EQ(f.link.sent.back().at(4), 1);
+    cal.ReceivePacket(data(0));
+    cal.ReceivePacket(data(19));
+    EXPECT_EQ(cal.pollChannel(), 3);
+    EXPECT_EQ(changed.size(), 18u);
+    EXPECT_EQ(changed.back(), 18);
+}
+
+TEST(Calibration, NothingToStoreSendsNothingAndLateStoreAnswersAreIgnored) {
+    Fixture f;
+    CalibrationLogic cal(f.unit);
+    int ended = 0, stored = 0;
+    QStringList messages;
+    QObject::connect(&cal, &CalibrationLogic::storeChainEnded, [&] { ++ended; });
+    QObject::connect(&cal, &CalibrationLogic::ratioStored, [&] { ++stored; });
+    QObject::connect(&cal, &CalibrationLogic::message, [&](const QString& m) { messages << m; });
+    for (int ch : {0, 19}) EXPECT_FALSE(cal.NewRatio(ch, QStringLiteral("25")).ratio) << ch;
+    cal.StoreRatios();
+    EXPECT_TRUE(f.link.sent.empty());
+    EXPECT_EQ(ended, 1);
+    EXPECT_TRUE(messages.isEmpty());
+    cal.SetNewRatio(18, 0x1234);
+    cal.StoreRatios();
+    ASSERT_EQ(f.link.sent.size(), 1u);
+    EXPECT_EQ(std::vector<int>(f.link.sent[0].bytes.begin() + 4, f.link.sent[0].bytes.begin() + 7),
+              (std::vector<int>{18, 0x12, 0x34}));
+    cal.ReceivePacket(Grp1(msg::CALIBRATION_SET_DONE, {18}));
+    cal.ReceivePacket(Grp1(msg::CALIBRATION_SET_DONE, {18})); // late repeat
+    EXPECT_EQ(stored, 1);
+    EXPECT_EQ(ended, 2);
+    EXPECT_EQ(messages, QStringList{QString::fromLatin1(kStoredRatioText)});
+    EXPECT_EQ(f.link.sent.size(), 1u);
+}
+
+// ---- setup, ping and error log: edges the tables above leave out ----
+
+TEST(SetupLogic, EdgesOfTheFieldsAndTheirStoreBytes) {
+    struct Case {
+        ProductionTexts texts;
+        std::vector<std::uint8_t> payload; // empty: refused
+    } const cases[] = {
+        {{"0", "2006", "0", "0"}, {0, 0, 0, 0, 0, 6, 0}},
+        {{" 16909060 ", " 2024 ", " 52 ", " 3 "}, {0x01, 0x02, 0x03, 0x04, 52, 24, 3}},
+        {{"+5", "2010", "1", "1"}, {}},
+        {{"5", "2010", "1", "1 2"}, {}},
+    };
+    for (const Case& c : cases) {
+        const SetupCheck check = CheckSetupFields(c.texts);
+        ASSERT_EQ(check.data.has_value(), !c.payload.empty()) << c.texts.serial.toStdString();
+        if (!check.data) continue;
+        const auto payload = SetupPayload(*check.data);
+        EXPECT_EQ(std::vector<std::uint8_t>(payload.begin(), payload.end()), c.payload);
+        EXPECT_EQ(TextsOf(*check.data).year, c.texts.year.trimmed());
+    }
+}
+
+TEST(PingLogic, LinesShowTheBytesAndErrorsAddUpUntilTheTimerStartsAgain) {
+    Fixture f;
+    std::vector<std::uint32_t> randoms = {3, 0x10, 0xFE, 7, 2, 1, 2, 0};
+    std::size_t next = 0;
+    PingLogic ping(f.unit, [&] { return randoms[std::min(next++, randoms.size() - 1)]; },
+                   [] { return QTime(9, 1, 7, 3); });
+    QStringList lines;
+    std::vector<int> counts;
+    QObject::connect(&ping, &PingLogic::lineAdded, [&](const QString& l) { lines << l; });
+    QObject::connect(&ping, &PingLogic::errorCountChanged, [&](int n) { counts.push_back(n); });
+    ping.SendPing();
+    EXPECT_EQ(lines.last(), QStringLiteral("7:3: PING_REQ - Data: 10:FE:07:"));
+    ping.ReceivePacket(Svc(msg::PING_CFM, {3, 0x10, 0xFE, 0x08}));
+    EXPECT_EQ(lines.mid(1), (QStringList{QStringLiteral("7:3: PING_CFM - Data: 10:FE:08:"), QStringLiteral(" ERROR in data")}));
+    EXPECT_TRUE(ping.pending());
+    ping.ReceivePacket(Svc(msg::PING_CFM, {3, 0x10, 0xFE, 0x07}));
+    EXPECT_FALSE(ping.pending());
+    EXPECT_EQ(ping.errorCount(), 1);
+    ping.SendPing();
+    ping.ReceivePacket(Svc(msg::PING_CFM, {15, 1, 2})); // claims 15, two arrived
+    EXPECT_EQ(lines.at(lines.size() - 2), QStringLiteral("7:3: PING_CFM - Data: 01:02:"));
+    EXPECT_EQ(counts, (std::vector<int>{1, 2}));
+    ASSERT_FALSE(ping.StartTimer(QStringLiteral(" 20 ")));
+    EXPECT_EQ(ping.timer().interval(), 20);
+    EXPECT_EQ(ping.errorCount(), 0);
+    EXPECT_EQ(counts.back(), 0);
+    // The wrong echo left the ping open: ticks count towards its timeout, then the next one goes.
+    const std::size_t sent = f.link.sent.size();
+    for (int t = 0; t <= PingLogic::kTimeoutTicks; ++t) ping.Timer1Timer();
+    EXPECT_EQ(f.link.sent.size(), sent);
+    EXPECT_EQ(lines.last(), QStringLiteral(" Timeout error"));
+    ping.Timer1Timer();
+    EXPECT_EQ(f.link.sent.size(), sent + 1);
+    EXPECT_EQ(ping.ticks(), 0);
+    ping.StopTimer();
+    EXPECT_FALSE(ping.timerRunning());
+}
+
+TEST(ErrorLogLogic, EmptyLogEndsAtOnceAndAStartAgainForgetsTheOldListing) {
+    Fixture f;
+    ErrorLogLogic log(f.unit);
+    int done = 0, shortAnswers = 0;
+    QObject::connect(&log, &ErrorLogLogic::listingDone, [&] { ++done; });
+    QObject::connect(&log, &ErrorLogLogic::shortAnswer, [&] { ++shortAnswers; });
+    log.Start();
+    log.ReceivePacket(Svc(msg::ERROR_LOG_COUNT)); // no count byte
+    EXPECT_EQ(shortAnswers, 1);
+    EXPECT_TRUE(log.countPending());
+    log.ReceivePacket(Svc(msg::ERROR_LOG_COUNT, {0}));
+    EXPECT_EQ(done, 1);
+    EXPECT_FALSE(log.listing());
+    EXPECT_EQ(f.link.commands(), std::vector<int>{msg::ERROR_LOG_COUNT_REQ});
+    log.ReceivePacket(Svc(msg::ERROR_LOG_COUNT, {5})); // not asked any more
+    EXPECT_EQ(log.entryCount(), 0);
+
+    log.Start();
+    log.ReceivePacket(Svc(msg::ERROR_LOG_COUNT, {2}));
+    EXPECT_EQ(log.entryAsked(), 1);
+    log.Start(); // the window opened again before the entries came
+    std::vector<std::uint8_t> entry(17, 0);
+    entry[0] = 1;
+    log.ReceivePacket(LinkPacket::make(kGroupService, msg::ERROR_LOG_ENTRY, entry.data(), 17));
+    EXPECT_EQ(log.entriesShown(), 0);
+    EXPECT_TRUE(log.countPending());
+    EXPECT_EQ(done, 1);
+}
