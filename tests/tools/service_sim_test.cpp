@@ -6,9 +6,7 @@
 #include "sim/sim_unit.h"
 #include "tools/calibration/calibration_logic.h"
 #include "tools/eeprom/eeprom_transfer.h"
-#include "tools/ping/ping_logic.h"
 #include "tools/runtime_error/error_log_logic.h"
-#include "tools/setup/setup_logic.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>
@@ -91,55 +89,6 @@ TEST(ServiceSim, EepromWriteLandsAtItsAddressesAndReadsBackByteForByte) {
     b.pump();
     EXPECT_EQ(back.BytesOf(0x0F0, 0x210).bytes, image.BytesOf(0x0F0, 0x210).bytes);
     EXPECT_EQ(back.cell(0x0EF), QStringLiteral("00")) << "read outside its range";
-}
-
-TEST(ServiceSim, SilentUnitEndsTheReadWithThePowerUpTextAndAnswersAfterwardsAgain) {
-    SimBench b;
-    EepromImage image;
-    EepromTransfer t(b.session, image);
-    b.receiver = &t;
-    QStringList failures;
-    int finished = 0;
-    QObject::connect(&t, &EepromTransfer::failed, [&](const QString& w) { failures << w; });
-    QObject::connect(&t, &EepromTransfer::finished, [&] { ++finished; });
-    b.unit.setSilent(true);
-    t.StartRead({0x0400, 0x0440});
-    b.pump();
-    EXPECT_TRUE(t.waiting());
-    t.ReadWriteTimerTimer();
-    EXPECT_EQ(failures, QStringList{QString::fromLatin1(kPowerUpText)});
-    EXPECT_EQ(finished, 0);
-    EXPECT_EQ(image.cell(0x0400), QStringLiteral("00"));
-    b.unit.setSilent(false);
-    t.StartRead({0x0400, 0x0440});
-    b.pump();
-    EXPECT_EQ(finished, 1);
-    EXPECT_EQ(image.cell(0x0401), ByteText(b.service().eeprom[0x401]));
-}
-
-TEST(ServiceSim, SetupStoreIsWhatTheUnitThenHoldsAndShows) {
-    SimBench b;
-    SetupLogic setup(b.session);
-    b.receiver = &setup;
-    std::vector<ProductionData> read;
-    int stored = 0;
-    QObject::connect(&setup, &SetupLogic::dataRead, [&](const ProductionData& d) { read.push_back(d); });
-    QObject::connect(&setup, &SetupLogic::stored, [&] { ++stored; });
-    setup.Read();
-    b.pump();
-    ASSERT_EQ(read.size(), 1u);
-    EXPECT_EQ(read[0], (ProductionData{1234, 12, 2024, 3}));
-    ASSERT_FALSE(setup.Upload({QStringLiteral("4000000001"), QStringLiteral("2099"), QStringLiteral("53"),
-                               QStringLiteral("200")}));
-    b.pump();
-    EXPECT_EQ(stored, 1);
-    ASSERT_EQ(read.size(), 2u);
-    EXPECT_EQ(read[1], (ProductionData{4000000001u, 53, 2099, 200}));
-    const sim::ProductionRecord& r = b.service().production;
-    EXPECT_EQ(r.serial, 4000000001u);
-    EXPECT_EQ(r.yearSince2000, 99);
-    EXPECT_EQ(r.week, 53);
-    EXPECT_EQ(r.hardware, 200);
 }
 
 TEST(ServiceSim, StoredRatioMakesTheUnitMeasureTheCurrentItWasCalibratedWith) {
@@ -228,36 +177,4 @@ TEST(ServiceSim, ErrorLogListsTheUnitsEntriesAndItsCommandsReachTheUnit) {
     }
     EXPECT_EQ(b.service().systemLogResets, 1);
     EXPECT_FALSE(log.listing());
-}
-
-TEST(ServiceSim, PingCountsChangedEchoesAndTimesOutDroppedOnes) {
-    SimBench b;
-    b.service().pingCorruptEvery = 2;
-    b.service().pingDropEvery = 3;
-    std::uint32_t seed = 7;
-    PingLogic ping(b.session, [&] { return seed = seed * 1103515245u + 12345u; });
-    b.receiver = &ping;
-    QStringList lines;
-    QObject::connect(&ping, &PingLogic::lineAdded, [&](const QString& l) { lines << l; });
-    std::vector<bool> echoes;
-    QObject::connect(&ping, &PingLogic::echoReceived, [&](bool right, double) { echoes.push_back(right); });
-    for (int k = 1; k <= 4; ++k) {
-        ping.SendPing();
-        b.pump();
-        if (k == 3) {
-            EXPECT_TRUE(ping.pending()) << "a dropped ping was answered";
-            for (int t = 0; t <= PingLogic::kTimeoutTicks; ++t) ping.Timer1Timer();
-            EXPECT_EQ(lines.last(), QStringLiteral(" Timeout error"));
-        }
-        if (k == 2 || k == 4) {
-            EXPECT_EQ(lines.last(), QStringLiteral(" ERROR in data")) << k;
-            ping.Timer1Timer(); // the wrong echo keeps it open until its ticks run out
-            EXPECT_TRUE(ping.pending()) << k;
-            for (int t = 0; t < PingLogic::kTimeoutTicks; ++t) ping.Timer1Timer();
-        }
-        EXPECT_FALSE(ping.pending()) << k;
-    }
-    EXPECT_EQ(echoes, (std::vector<bool>{true, false, false}));
-    EXPECT_EQ(ping.errorCount(), 2);
-    EXPECT_EQ(b.service().pings, 4);
 }
