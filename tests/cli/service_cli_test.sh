@@ -86,6 +86,7 @@ eeprom file not covering the range|holds no bytes for 0100|--sim eeprom write TM
 eeprom read into a directory|is a directory|--sim eeprom read -o TMP/
 setup with some fields only|all four fields|--sim setup --serial 5
 setup with a year out of range|NOT a Valit Year|--sim setup --serial 5 --week 1 --year 2100 --hardware 1
+setup with a year before 2006|NOT a Valit Year|--sim setup --serial 5 --week 1 --year 2005 --hardware 1
 setup with a serial past 32 bits|Serial number|--sim setup --serial 4294967296 --week 1 --year 2010 --hardware 1
 calibration with a current that is no number|not a number of amperes|--sim calibration set 3 1.2.3
 ping with no interval|interval|--sim ping --interval 0
@@ -103,6 +104,51 @@ check "calibration set computes and stores the ratio" $?
 "$CLI" --port "$port" calibration zero >/dev/null 2>&1 && "$CLI" --port "$port" calibration use --offsets --ratios 2>/dev/null |
     grep -qx 'flags 6 (offsets used, ratios used)'
 check "calibration zero and use" $?
+
+# Lost and changed echoes each count against the run; every wait is the 1000 ms answer limit at most.
+start_sim "$tmp/sim5" --no-pacing --ping-drop-every 2
+out="$("$CLI" --port "$port" ping --count 4 --interval 1)"; rc=$?
+[ $rc -eq 1 ] && [ "$(echo "$out" | grep -c 'Timeout error$')" -eq 2 ] && echo "$out" | grep -qx 'ping 2: Timeout error' &&
+    echo "$out" | grep -qx 'ping 4: Timeout error' && echo "$out" | tail -n1 | grep -q '^4 sent, 2 ok, 0 wrong, 2 lost,'
+check "ping: every 2nd echo dropped is lost and exits 1" $?
+start_sim "$tmp/sim6" --no-pacing --ping-corrupt-every 2
+out="$("$CLI" --port "$port" ping --count 4 --interval 1)"; rc=$?
+[ $rc -eq 1 ] && [ "$(echo "$out" | grep -c 'ERROR in data$')" -eq 2 ] && echo "$out" | grep -qx 'ping 4: ERROR in data' &&
+    echo "$out" | tail -n1 | grep -q '^4 sent, 2 ok, 2 wrong, 0 lost,'
+check "ping: every 2nd echo changed is wrong and exits 1" $?
+
+# A unit that never answers: every command ends with status 1 and says why, none reports success.
+start_sim "$tmp/sim7" --no-pacing --silent
+cp "$tmp/all.txt" "$tmp/silent.txt"
+while IFS='|' read -r what expect args; do
+    # shellcheck disable=SC2086
+    "$CLI" --port "$port" ${args//TMP/$tmp} </dev/null >"$tmp/out" 2>"$tmp/err"; rc=$?
+    [ $rc -eq 1 ] && cat "$tmp/out" "$tmp/err" | grep -q -- "$expect" && ! grep -q '^\(read\|wrote\|verified\) ' "$tmp/out"
+    check "silent unit: $what exits 1" $?
+done <<'ROWS'
+eeprom read|^Please power up the Target and try again$|eeprom read --start 0FF0 -o TMP/none.txt
+eeprom write|^Please power up the Target and try again$|eeprom write TMP/silent.txt --end 0010 --verify
+setup read|did not send its production data|setup
+setup store|did not confirm the store|setup --serial 5 --week 1 --year 2010 --hardware 1
+error log|did not tell its error count|errors
+reboot|did not confirm the reboot|reboot
+calibration|did not enter calibration mode|calibration show
+ping|^1 sent, 0 ok, 0 wrong, 1 lost|ping --count 1
+ROWS
+[ ! -e "$tmp/none.txt" ]; check "silent unit: a failed read writes no file" $?
+"$CLI" --port "$port" setup --serial 5 --week 1 --year 2005 --hardware 1 >"$tmp/out" 2>"$tmp/err"; rc=$?
+[ $rc -eq 2 ] && grep -qx 'NOT a Valit Year, 2006-2099' "$tmp/err" && [ ! -s "$tmp/out" ] && ! grep -q 'within' "$tmp/err"
+check "setup: a refused year exits 2 without waiting for the unit" $?
+
+start_sim "$tmp/sim8" --no-pacing --no-errors
+out="$("$CLI" --port "$port" errors)"; rc=$?
+[ $rc -eq 0 ] && [ "$out" = " Error list count 0" ]; check "errors: an empty log ends after its count" $?
+"$CLI" --port "$port" eeprom read -o "$tmp/all.bin" >/dev/null 2>&1 && [ "$(stat -c %s "$tmp/all.bin")" -eq 4096 ] &&
+    printf '\x5A' | dd of="$tmp/all.bin" bs=1 seek=4095 conv=notrunc status=none &&
+    out="$("$CLI" --port "$port" eeprom write "$tmp/all.bin" --start 0FF0 --end 1000 --verify 2>/dev/null)" &&
+    echo "$out" | grep -qx 'verified 0FF0..1000' && "$CLI" --port "$port" eeprom read --start 0FF0 -o "$tmp/last.txt" >/dev/null 2>&1 &&
+    grep -q '^0FF0:\([0-9A-F][0-9A-F],\)\{15\}5A;' "$tmp/last.txt"
+check "eeprom .bin write --verify of the last block reaches address 0FFF" $?
 
 echo "$passes passed, $fails failed"
 [ $fails -eq 0 ]

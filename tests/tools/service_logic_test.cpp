@@ -1,16 +1,21 @@
 // The service tools' logic against recorded sends and hand-made answers:
-// request layouts, the rules of each Part, and the answers each one refuses.
+// request layouts, the rules of each tool, and the answers each one refuses.
 #include "protocol/message_catalogue.h"
 #include "session/unit_session.h"
 #include "tests/support/recording_link.h"
 #include "tools/calibration/calibration_logic.h"
+#include "tools/eeprom/eeprom_file.h"
 #include "tools/eeprom/eeprom_transfer.h"
 #include "tools/ping/ping_logic.h"
 #include "tools/runtime_error/error_log_logic.h"
 #include "tools/setup/setup_logic.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace vm;
 
@@ -120,6 +125,10 @@ TEST(SetupLogic, FieldChecksAndStorePayload) {
     const Case cases[] = {
         {{"1234", "2010", "12", "2"}, nullptr, {0x00, 0x00, 0x04, 0xD2, 0x0C, 0x0A, 0x02}},
         {{"4294967295", "2099", "255", "255"}, nullptr, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 99, 0xFF}},
+        {{"0", "2006", "0", "0"}, nullptr, {0, 0, 0, 0, 0, 6, 0}},
+        {{" 16909060 ", " 2024 ", " 52 ", " 3 "}, nullptr, {0x01, 0x02, 0x03, 0x04, 52, 24, 3}},
+        {{"+5", "2010", "1", "1"}, "Serial number", {}},
+        {{"5", "2010", "1", "1 2"}, "Hardware version", {}},
         {{"1234", "2005", "1", "1"}, "NOT a Valit Year", {}},
         {{"1234", "2100", "1", "1"}, "NOT a Valit Year", {}},
         {{"4294967296", "2010", "1", "1"}, "Serial number", {}},
@@ -281,7 +290,7 @@ TEST(EepromTransfer, ReadRequestsEveryBlockAndMovesOnOnlyForTheBlockAsked) {
         const int a = req.at(5) | (req.at(6) << 8);
         std::vector<std::uint8_t> p = {16, req.at(5), req.at(6)};
         for (int i = 0; i < 16; ++i) p.push_back(static_cast<std::uint8_t>(a + i));
-        if (n == 3) { // another block's answer fills its row but does not move the read
+        if (n == 3) { // another block's answer is not taken and does not move the read
             std::vector<std::uint8_t> q = p;
             q[1] = 0x00;
             q[2] = 0x0F;
@@ -442,4 +451,291 @@ TEST(Calibration, PollsRoundRobinAndReturnsToTheMainWindowsMode) {
     ASSERT_EQ(f.link.sent.size(), 1u);
     EXPECT_EQ(f.link.sent[0].command(), msg::TEST_MODE_SET);
     EXPECT_EQ(f.link.sent[0].at(4), 1);
+}
+
+// ---- EEPROM: requests, stray answers, files ----
+
+namespace {
+LinkPacket EepromData(int address, std::uint8_t fill, int dataBytes = 16) {
+    std::vector<std::uint8_t> p = {16, static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8)};
+    p.resize(static_cast<std::size_t>(3 + dataBytes), fill);
+    return LinkPacket::make(kGroupService, msg::EEPROM_DATA, p.data(), static_cast<int>(p.size()));
+}
+LinkPacket WriteDone(int address) {
+    return Svc(msg::EEPROM_WRITE_DONE, {16, static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8)});
+}
+int AddressOf(const LinkPacket& request) { return request.at(5) | (request.at(6) << 8); }
+} // namespace
+
+TEST(EepromTransfer, WriteSendsEachBlockAtItsAddressWithTheBytesTakenAtTheStart) {
+    std::uint8_t block[16];
+    for (int i = 0; i < 16; ++i) block[i] = static_cast<std::uint8_t>(0xF0 + i);
+    const LinkPacket request = EepromWriteRequest(0x0FF0, block);
+    ASSERT_EQ(request.length(), 23);
+    EXPECT_EQ(request.command(), msg::EEPROM_WRITE);
+    EXPECT_EQ(std::vector<int>(request.bytes.begin() + 4, request.bytes.begin() + 8), (std::vector<int>{16, 0xF0, 0x0F, 0xF0}));
+    EXPECT_EQ(request.at(22), 0xFF);
+
+    Fixture f;
+    EepromImage image;
+    for (int a = 0x100; a < 0x130; ++a) image.setCell(a, ByteText(static_cast<std::uint8_t>(a - 0x100)));
+    EepromTransfer t(f.unit, image);
+    std::vector<int> progress;
+    int finished = 0;
+    QObject::connect(&t, &EepromTransfer::progressChanged, [&](int p) { progress.push_back(p); });
+    QObject::connect(&t, &EepromTransfer::finished, [&](EepromTransfer::Mode m) {
+        finished += m == EepromTransfer::Mode::Writing;
+    });
+    ASSERT_FALSE(t.StartWrite({0x100, 0x130}));
+    image.setCell(0x115, QStringLiteral("EE")); // an edit after the start is not what goes out
+    for (int block = 0; block < 3; ++block) {
+        ASSERT_EQ(f.link.sent.size(), static_cast<std::size_t>(block + 1)) << "sent before the answer";
+        const LinkPacket& req = f.link.sent.back();
+        EXPECT_EQ(AddressOf(req), 0x100 + 16 * block);
+        for (int i = 0; i < 16; ++i) EXPECT_EQ(req.at(7 + i), 16 * block + i) << block << ":" << i;
+        t.ReceivePacket(WriteDone(0x100 + 16 * block));
+    }
+    EXPECT_EQ(f.link.sent.size(), 3u);
+    EXPECT_EQ(finished, 1);
+    EXPECT_EQ(progress, (std::vector<int>{0, 33, 66, 100}));
+    EXPECT_FALSE(t.waiting());
+}
+
+TEST(EepromTransfer, AnswersNotAskedForLeaveTheGridAndTheTransferAlone) {
+    struct Case {
+        const char* what;
+        std::optional<EepromRange> reading; // none: idle
+        LinkPacket answer;
+    } const cases[] = {
+        {"data while idle", std::nullopt, EepromData(0x0100, 0xAB)},
+        {"data of another block", EepromRange{0x0100, 0x0140}, EepromData(0x0110, 0xAB)},
+        {"data of the block before", EepromRange{0x0100, 0x0140}, EepromData(0x00F0, 0xAB)},
+        {"data off the 16-byte bounds", EepromRange{0x0100, 0x0140}, EepromData(0x0108, 0xAB)},
+        {"data past the end", EepromRange{0x0FF0, 0x1000}, EepromData(0x1000, 0xAB)},
+        {"data cut short", EepromRange{0x0100, 0x0140}, EepromData(0x0100, 0xAB, 15)},
+        {"data with a bad checksum", EepromRange{0x0100, 0x0140}, Corrupted(EepromData(0x0100, 0xAB))},
+        {"a write answer while reading", EepromRange{0x0100, 0x0140}, WriteDone(0x0100)},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        EepromImage image;
+        EepromTransfer t(f.unit, image);
+        int changed = 0;
+        QObject::connect(&image, &EepromImage::rowsChanged, [&] { ++changed; });
+        if (c.reading) t.StartRead(*c.reading);
+        const int current = t.current();
+        t.ReceivePacket(c.answer);
+        EXPECT_EQ(changed, 0) << c.what;
+        EXPECT_EQ(image.BytesOf(0, kEepromBytes).bytes.count('\xAB'), 0) << c.what;
+        EXPECT_EQ(t.current(), current) << c.what;
+        EXPECT_EQ(f.link.sent.size(), c.reading ? 1u : 0u) << c.what;
+    }
+}
+
+TEST(EepromTransfer, WriteMovesOnOnlyForTheBlockItWaitsFor) {
+    Fixture f;
+    EepromImage image;
+    EepromTransfer t(f.unit, image);
+    ASSERT_FALSE(t.StartWrite({0, 0x30}));
+    t.ReceivePacket(WriteDone(0x0000));
+    ASSERT_EQ(t.current(), 0x10);
+    t.ReceivePacket(WriteDone(0x0000)); // the first block's answer once more
+    EXPECT_EQ(t.current(), 0x10) << "a repeated answer confirmed a block the unit never acknowledged";
+    t.ReceivePacket(Svc(msg::EEPROM_WRITE_DONE)); // no address: taken as the answer
+    EXPECT_EQ(t.current(), 0x20);
+}
+
+TEST(EepromFile, TextAndBinaryRoundTripsKeepEveryByteAtItsAddress) {
+    QTemporaryDir dir;
+    EepromImage source;
+    for (int a = 0; a < kEepromBytes; ++a) source.setCell(a, ByteText(static_cast<std::uint8_t>((a * 37 + (a >> 8)) & 0xFF)));
+    struct Case {
+        const char* file;
+        int start, end;
+    } const cases[] = {{"all.txt", 0, 0x1000}, {"range.TXT", 0x0300, 0x0400}, {"last.txt", 0x0FF0, 0x1000}, {"all.bin", 0, 0x1000}};
+    for (const Case& c : cases) {
+        const QString path = dir.filePath(QLatin1String(c.file));
+        ASSERT_EQ(SaveEepromFile(path, source, c.start, c.end), QString()) << c.file;
+        EepromImage back;
+        back.Fill(0, kEepromBytes, 0xFF);
+        EepromRows rows{};
+        ASSERT_EQ(LoadEepromFile(path, back, &rows), QString()) << c.file;
+        for (int a = 0; a < kEepromBytes; ++a) {
+            const bool inside = a >= c.start && a < c.end;
+            ASSERT_EQ(back.cell(a), inside ? source.cell(a) : QStringLiteral("FF")) << c.file << " at " << a;
+            ASSERT_EQ(rows[static_cast<std::size_t>(a / 16)], inside) << c.file << " at " << a;
+        }
+    }
+}
+
+TEST(EepromFile, RefusedFilesChangeNothing) {
+    QTemporaryDir dir;
+    const auto write = [&](const char* name, const QByteArray& data) {
+        QFile file(dir.filePath(QLatin1String(name)));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(data);
+        return file.fileName();
+    };
+    const QByteArray row = "0000:11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11;//\n";
+    struct Case {
+        QString path;
+        const char* error; // what the message names
+    } const cases[] = {
+        {write("big.bin", QByteArray(4097, '\x11')), "4097 bytes"},
+        {write("bad3.txt", row + QByteArray(row).replace("0000", "0010") + "0020:11,11;//\n"), "bad3.txt:3: byte 1"},
+        {write("between.txt", QByteArray(row).replace("0000", "0FF8")), "not the start of a row"},
+        {write("past.txt", QByteArray(row).replace("0000", "1000")), "not the start of a row"},
+        {write("image.dat", row), "neither a .txt nor a .bin"},
+        {dir.filePath(QStringLiteral("missing.txt")), "Unable to open"},
+    };
+    for (const Case& c : cases) {
+        EepromImage image;
+        image.Fill(0, kEepromBytes, 0xAA);
+        EepromRows rows{};
+        rows.fill(true);
+        const QString refused = LoadEepromFile(c.path, image, &rows);
+        EXPECT_TRUE(refused.contains(QLatin1String(c.error))) << refused.toStdString();
+        EXPECT_EQ(image.BytesOf(0, kEepromBytes).bytes, QByteArray(kEepromBytes, '\xAA')) << c.error;
+        EXPECT_EQ(std::count(rows.begin(), rows.end(), true), 0) << c.error;
+    }
+    // A short binary file sets its bytes and no more; only whole rows count as given.
+    EepromImage image;
+    image.Fill(0, kEepromBytes, 0xAA);
+    EepromRows rows{};
+    ASSERT_EQ(LoadEepromFile(write("short.bin", QByteArray(20, '\x11')), image, &rows), QString());
+    EXPECT_EQ(image.cell(0x13), QStringLiteral("11"));
+    EXPECT_EQ(image.cell(0x14), QStringLiteral("AA"));
+    EXPECT_TRUE(rows[0]);
+    EXPECT_FALSE(rows[1]);
+}
+
+// ---- calibration: rounding, polling, nothing to store ----
+
+TEST(Calibration, RatioIsTruncatedNotRoundedAndClampedAtBothEnds) {
+    struct Case {
+        const char* current;
+        std::uint16_t ad;
+        std::uint8_t offset;
+        int ratio; // 0: refused
+    } const cases[] = {
+        {"30", 310, 10, 9624},     // 9624.64
+        {" 30 ", 310, 10, 9624},   // blanks around
+        {"5.2", 100, 0, 5004},     // 5004.81
+        {"5.19", 100, 0, 5000},    // 4995.19, raised to the least
+        {"15.59", 100, 0, 15000},  // 15004.81, cut to the most
+        {"100", 1023, 0, 9408},    // the whole 10-bit span
+        {"1000", 1023, 0, 15000},  // the largest current taken
+        {"1000.5", 1023, 0, 0},
+        {"-1", 300, 10, 0},
+        {"25", 255, 255, 0},       // ad == offset
+    };
+    for (const Case& c : cases) {
+        const RatioResult r = ComputeRatio(QLatin1String(c.current), ChannelCalibration{c.offset, 0, 0, c.ad});
+        EXPECT_EQ(r.ratio.value_or(0), c.ratio) << c.current << " ad " << c.ad;
+    }
+}
+
+TEST(Calibration, PollWrapsAfterChannel18AndRepliesOutsideAreNotStored) {
+    Fixture f;
+    CalibrationLogic cal(f.unit);
+    std::vector<int> changed;
+    QObject::connect(&cal, &CalibrationLogic::channelChanged, [&](int ch) { changed.push_back(ch); });
+    cal.ReceivePacket(Grp1(msg::TEST_MODE_SET_DONE, {2})); // not asked: the main window's
+    EXPECT_FALSE(cal.inCalibrationMode());
+    EXPECT_TRUE(f.link.sent.empty());
+    cal.Open();
+    cal.ReceivePacket(Grp1(msg::TEST_MODE_SET_DONE, {2}));
+    cal.ReceivePacket(Grp1(msg::TEST_MODE_SET_DONE, {2})); // once more: no second poll
+    EXPECT_EQ(f.link.commands(), (std::vector<int>{msg::TEST_MODE_SET, msg::CALIBRATION_READ}));
+    const auto data = [](int ch) { return Grp1(msg::CALIBRATION_DATA, {static_cast<std::uint8_t>(ch), 0, 0, 0, 0, 0, 0, 0}); };
+    for (int ch = 1; ch <= 17; ++ch) cal.ReceivePacket(data(ch));
+    EXPECT_EQ(cal.pollChannel(), 18);
+    EXPECT_TRUE(cal.refreshTimer().isActive());
+    EXPECT_TRUE(cal.refreshTimer().isSingleShot());
+    EXPECT_EQ(cal.refreshTimer().interval(), 100);
+    cal.ReceivePacket(data(18));
+    EXPECT_EQ(cal.pollChannel(), 1);
+    cal.TimerRefresTimer();
+    EXPECT_EQ(f.link.sent.back().at(4), 1);
+    cal.ReceivePacket(data(0));
+    cal.ReceivePacket(data(19));
+    EXPECT_EQ(cal.pollChannel(), 3);
+    EXPECT_EQ(changed.size(), 18u);
+    EXPECT_EQ(changed.back(), 18);
+}
+
+TEST(Calibration, NothingToStoreSendsNothingAndLateStoreAnswersAreIgnored) {
+    Fixture f;
+    CalibrationLogic cal(f.unit);
+    int ended = 0, stored = 0;
+    QStringList messages;
+    QObject::connect(&cal, &CalibrationLogic::storeChainEnded, [&] { ++ended; });
+    QObject::connect(&cal, &CalibrationLogic::ratioStored, [&] { ++stored; });
+    QObject::connect(&cal, &CalibrationLogic::message, [&](const QString& m) { messages << m; });
+    for (int ch : {0, 19}) EXPECT_FALSE(cal.NewRatio(ch, QStringLiteral("25")).ratio) << ch;
+    cal.StoreRatios();
+    EXPECT_TRUE(f.link.sent.empty());
+    EXPECT_EQ(ended, 1);
+    EXPECT_TRUE(messages.isEmpty());
+    cal.SetNewRatio(18, 0x1234);
+    cal.StoreRatios();
+    ASSERT_EQ(f.link.sent.size(), 1u);
+    EXPECT_EQ(std::vector<int>(f.link.sent[0].bytes.begin() + 4, f.link.sent[0].bytes.begin() + 7),
+              (std::vector<int>{18, 0x12, 0x34}));
+    cal.ReceivePacket(Grp1(msg::CALIBRATION_SET_DONE, {18}));
+    cal.ReceivePacket(Grp1(msg::CALIBRATION_SET_DONE, {18})); // late repeat
+    EXPECT_EQ(stored, 1);
+    EXPECT_EQ(ended, 2);
+    EXPECT_EQ(messages, QStringList{QString::fromLatin1(kStoredRatioText)});
+    EXPECT_EQ(f.link.sent.size(), 1u);
+}
+
+// ---- setup, ping and error log: edges the tables above leave out ----
+
+TEST(PingLogic, LinesShowTheBytesAndErrorsAddUpUntilTheTimerStartsAgain) {
+    Fixture f;
+    std::vector<std::uint32_t> randoms = {3, 0x10, 0xFE, 7, 2, 1, 2, 0};
+    std::size_t next = 0;
+    PingLogic ping(f.unit, [&] { return randoms[std::min(next++, randoms.size() - 1)]; },
+                   [] { return QTime(9, 1, 7, 3); });
+    QStringList lines;
+    std::vector<int> counts;
+    QObject::connect(&ping, &PingLogic::lineAdded, [&](const QString& l) { lines << l; });
+    QObject::connect(&ping, &PingLogic::errorCountChanged, [&](int n) { counts.push_back(n); });
+    ping.SendPing();
+    EXPECT_EQ(lines.last(), QStringLiteral("7:3: PING_REQ - Data: 10:FE:07:"));
+    ping.ReceivePacket(Svc(msg::PING_CFM, {3, 0x10, 0xFE, 0x08}));
+    EXPECT_EQ(lines.mid(1), (QStringList{QStringLiteral("7:3: PING_CFM - Data: 10:FE:08:"), QStringLiteral(" ERROR in data")}));
+    EXPECT_TRUE(ping.pending());
+    ping.ReceivePacket(Svc(msg::PING_CFM, {3, 0x10, 0xFE, 0x07}));
+    EXPECT_FALSE(ping.pending());
+    EXPECT_EQ(ping.errorCount(), 1);
+    ping.SendPing();
+    ping.ReceivePacket(Svc(msg::PING_CFM, {15, 1, 2})); // claims 15, two arrived
+    EXPECT_EQ(lines.at(lines.size() - 2), QStringLiteral("7:3: PING_CFM - Data: 01:02:"));
+    EXPECT_EQ(counts, (std::vector<int>{1, 2}));
+    ASSERT_FALSE(ping.StartTimer(QStringLiteral(" 20 ")));
+    EXPECT_EQ(ping.timer().interval(), 20);
+    EXPECT_EQ(ping.errorCount(), 0);
+    EXPECT_EQ(counts.back(), 0);
+    ping.StopTimer();
+}
+
+TEST(ErrorLogLogic, EmptyLogEndsAtOnceAndALateCountIsNotTaken) {
+    Fixture f;
+    ErrorLogLogic log(f.unit);
+    int done = 0, shortAnswers = 0;
+    QObject::connect(&log, &ErrorLogLogic::listingDone, [&] { ++done; });
+    QObject::connect(&log, &ErrorLogLogic::shortAnswer, [&] { ++shortAnswers; });
+    log.Start();
+    log.ReceivePacket(Svc(msg::ERROR_LOG_COUNT)); // no count byte
+    EXPECT_EQ(shortAnswers, 1);
+    EXPECT_TRUE(log.countPending());
+    log.ReceivePacket(Svc(msg::ERROR_LOG_COUNT, {0}));
+    EXPECT_EQ(done, 1);
+    EXPECT_FALSE(log.listing());
+    EXPECT_EQ(f.link.commands(), std::vector<int>{msg::ERROR_LOG_COUNT_REQ});
+    log.ReceivePacket(Svc(msg::ERROR_LOG_COUNT, {5})); // not asked any more
+    EXPECT_EQ(log.entryCount(), 0);
+    EXPECT_EQ(done, 1);
 }

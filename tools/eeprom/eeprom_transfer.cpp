@@ -112,13 +112,17 @@ void EepromTransfer::ReceivePacket(const LinkPacket& p) {
     if (CheckAnswer(p, kGroupService, msg::EEPROM_DATA, kDataLength) == Answer::Ok) {
         const int address = p.at(5) | (p.at(6) << 8);
         if (address % kEepromBlock != 0 || address + kEepromBlock > kEepromBytes) return;
+        // Only the block asked for is taken: a stray or late one would overwrite the grid's edits.
+        if (mode_ != Mode::Reading || address != current_) return;
         image_.setBytes(address, &p.bytes[7], kEepromBlock);
-        // Only the block asked for moves the read on.
-        if (mode_ == Mode::Reading && address == current_) advance();
+        advance();
         return;
     }
-    if (mode_ == Mode::Writing && CheckAnswer(p, kGroupService, msg::EEPROM_WRITE_DONE, kMinPacketLength) == Answer::Ok)
+    if (mode_ == Mode::Writing && CheckAnswer(p, kGroupService, msg::EEPROM_WRITE_DONE, kMinPacketLength) == Answer::Ok) {
+        // An answer naming another block (a repeat of the one before) confirms nothing.
+        if (p.length() >= 7 && (p.at(5) | (p.at(6) << 8)) != current_) return;
         advance();
+    }
 }
 
 } // namespace vm
