@@ -91,6 +91,27 @@ TEST(PingLogic, PingIs21BytesAndOnlyAnEqualEchoClearsIt) {
     }
 }
 
+// An echo of the ping before, arriving after it timed out, is neither an error
+// of the current ping nor its answer.
+TEST(PingLogic, LateEchoOfThePingBeforeIsSetAside) {
+    Fixture f;
+    std::uint32_t next = 0;
+    PingLogic ping(f.unit, [&] { return next++ % 7 + 2; }, [] { return QTime(10, 0, 5, 42); });
+    int echoes = 0;
+    QObject::connect(&ping, &PingLogic::echoReceived, [&](bool, double) { ++echoes; });
+    ping.SendPing();
+    const LinkPacket first = f.link.sent.back();
+    ping.SendPing(); // the first one timed out
+    ASSERT_NE(f.link.sent.back().checksum(), first.checksum());
+    ping.ReceivePacket(LinkPacket::make(kGroupService, msg::PING_CFM, &first.bytes[4], 17));
+    EXPECT_TRUE(ping.pending());
+    EXPECT_EQ(ping.errorCount(), 0);
+    EXPECT_EQ(echoes, 0);
+    ping.ReceivePacket(LinkPacket::make(kGroupService, msg::PING_CFM, &f.link.sent.back().bytes[4], 17));
+    EXPECT_FALSE(ping.pending());
+    EXPECT_EQ(echoes, 1);
+}
+
 TEST(PingLogic, TimerTimesOutAfterFiftyTicksAndChecksumErrorsAreLogged) {
     Fixture f;
     PingLogic ping(f.unit);
@@ -382,6 +403,7 @@ TEST(Calibration, RatioRuleAndItsRefusals) {
         {"25", std::nullopt, 0},                            {"", ChannelCalibration{10, 0, 0, 300}, 0},
         {"2x", ChannelCalibration{10, 0, 0, 300}, 0},      {"25", ChannelCalibration{10, 0, 0, 10}, 0},
         {"nan", ChannelCalibration{10, 0, 0, 300}, 0},     {"inf", ChannelCalibration{10, 0, 0, 300}, 0},
+        {"25", ChannelCalibration{10, 0, 0, 9}, 0}, // below the offset: no ratio, not the clamped least
     };
     for (const Case& c : cases) {
         const RatioResult r = ComputeRatio(QLatin1String(c.current), c.channel);

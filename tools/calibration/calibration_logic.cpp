@@ -35,6 +35,13 @@ RatioResult ComputeRatio(const QString& currentText, const std::optional<Channel
         r.error = QStringLiteral("The A/D value equals the offset (%1): load the channel first").arg(c->ad);
         return r;
     }
+    if (span < 0) {
+        // A negative ratio would be clamped to the minimum and stored as if measured.
+        r.error = QStringLiteral("The A/D value %1 is below the offset %2: zero the offsets with no load first")
+                      .arg(c->ad)
+                      .arg(c->offset);
+        return r;
+    }
     const double ratio = std::trunc(current * 1000000.0 / (span * 10.39));
     r.ratio = static_cast<int>(std::clamp(ratio, double(kMinRatio), double(kMaxRatio)));
     return r;

@@ -35,6 +35,7 @@ void PingLogic::SendPing() {
     const int n = static_cast<int>(random_() % 16);
     payload[0] = static_cast<std::uint8_t>(n);
     for (int i = 0; i < n; ++i) payload[static_cast<std::size_t>(1 + i)] = static_cast<std::uint8_t>(random_() % 255);
+    previous_ = ping_;
     ping_ = LinkPacket::make(kGroupService, msg::PING_REQ, payload.data(), static_cast<int>(payload.size()));
     unit_.Send(ping_);
     pending_ = true;
@@ -103,6 +104,11 @@ void PingLogic::ReceivePacket(const LinkPacket& p) {
     const double ms = static_cast<double>(sentAt_.nsecsElapsed()) / 1e6;
     const bool right = EchoMatches(ping_, p);
     addLine(line);
+    if (!right && previous_.size > 0 && EchoMatches(previous_, p)) {
+        // The echo of a ping that already timed out says nothing about this one.
+        addLine(QStringLiteral(" late echo of the ping before"));
+        return;
+    }
     if (!right) {
         // The ping stays pending: it ends as a timeout unless a right echo follows.
         addLine(QStringLiteral(" ERROR in data"));

@@ -70,6 +70,7 @@ private:
     QTimer Timer1;
     QElapsedTimer sentAt_;
     LinkPacket ping_;
+    LinkPacket previous_; // the ping before: its echo may still come, late
     bool pending_ = false;
     int ticks_ = 0;
     int errors_ = 0;
