@@ -23,6 +23,11 @@ public:
     virtual QString errorString() const = 0;
     // What the port is called in messages: its path, or its description.
     virtual QString name() const = 0;
+    // Paused, the port leaves what arrives in the device (at most a byte read
+    // ahead) so the link thread is not woken for it; resumed, it reads again.
+    virtual void setReadPaused(bool paused) { (void)paused; }
+    // Reads what the device holds now, without waiting; readyRead follows if any.
+    virtual void readWaiting() {}
 
 Q_SIGNALS:
     void readyRead();

@@ -23,6 +23,10 @@ public:
     void close();
     void shutdown();
     void kicked();
+    // Starts the hold (worker thread); ends it at once when ms is 0.
+    void hold(int ms);
+    void endHold();
+    bool holding() const { return holdTimer_ && holdTimer_->isActive(); }
     QString description() const { return description_; }
     QString lastError() const { return lastError_; }
 
@@ -45,6 +49,7 @@ private:
     std::unique_ptr<LinkPort> port_;
     std::unique_ptr<QTimer> reconnectTimer_;
     std::unique_ptr<QTimer> retryTimer_;
+    std::unique_ptr<QTimer> holdTimer_;
     QString description_;
     QString lastError_;
     bool writing_ = false;     // a frame is on its way out

@@ -33,4 +33,18 @@ void SerialLinkPort::onError(QSerialPort::SerialPortError error) {
     Q_EMIT errorOccurred(reason, error == QSerialPort::WriteError);
 }
 
+void SerialLinkPort::setReadPaused(bool paused) {
+#ifdef Q_OS_UNIX
+    port_.setReadBufferSize(paused ? 1 : kReadBufferBytes);
+#else
+    (void)paused; // elsewhere the port reads as it always does
+#endif
+}
+
+void SerialLinkPort::readWaiting() {
+#ifdef Q_OS_UNIX
+    port_.waitForReadyRead(0);
+#endif
+}
+
 } // namespace vm

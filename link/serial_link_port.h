@@ -21,6 +21,9 @@ public:
     qint64 bytesToWrite() const override { return port_.bytesToWrite(); }
     QString errorString() const override { return port_.errorString(); }
     QString name() const override { return path_; }
+    // A full read buffer stops the port's read notifier; reading starts it again.
+    void setReadPaused(bool paused) override;
+    void readWaiting() override;
 
 private:
     void onError(QSerialPort::SerialPortError error);

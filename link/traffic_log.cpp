@@ -2,6 +2,7 @@
 
 #include "protocol/link_packet.h"
 
+#include <QMetaMethod>
 #include <QMutexLocker>
 
 namespace vm {
@@ -16,15 +17,22 @@ QString TrafficLog::TxTraceLine(const std::uint8_t* frame, int length) {
     return text;
 }
 
+// Lines are made only for someone to read them: with no log window (or none
+// listening), raw frames wait in the ring instead.
+bool TrafficLog::showing() const {
+    static const QMetaMethod lineSignal = QMetaMethod::fromSignal(&TrafficLog::line);
+    return watched_ && isSignalConnected(lineSignal);
+}
+
 void TrafficLog::LogLine(const QString& text, quint32 colour) {
     if (offline_) return;
-    if (watched_) Q_EMIT line(text, colour);
+    if (showing()) Q_EMIT line(text, colour);
     else hold({text, {}, colour});
 }
 
 void TrafficLog::LogTxFrame(const std::uint8_t* frame, int length) {
     if (offline_ || length <= 0) return;
-    if (watched_) Q_EMIT line(TxTraceLine(frame, length), kColourTxTrace);
+    if (showing()) Q_EMIT line(TxTraceLine(frame, length), kColourTxTrace);
     else hold({{}, QByteArray(reinterpret_cast<const char*>(frame), length), kColourTxTrace});
 }
 

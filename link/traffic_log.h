@@ -34,6 +34,7 @@ public:
     // line). Turning it on hands over what was held, oldest first.
     void setWatched(bool watched);
     bool watched() const { return watched_; }
+    bool showing() const;
     std::size_t held() const;
 
     static QString TxTraceLine(const std::uint8_t* frame, int length);

@@ -21,6 +21,27 @@ void LinkWorker::init() {
     retryTimer_->setSingleShot(true);
     retryTimer_->setInterval(5);
     connect(retryTimer_.get(), &QTimer::timeout, this, &LinkWorker::pump);
+    holdTimer_ = std::make_unique<QTimer>();
+    holdTimer_->setSingleShot(true);
+    holdTimer_->setTimerType(Qt::PreciseTimer);
+    connect(holdTimer_.get(), &QTimer::timeout, this, &LinkWorker::endHold);
+}
+
+void LinkWorker::hold(int ms) {
+    holdTimer_->start(ms);
+    if (port_) port_->setReadPaused(true);
+}
+
+void LinkWorker::endHold() {
+    const bool held = holdTimer_->isActive() || owner_->rxHeldNow();
+    holdTimer_->stop();
+    if (port_ && held) {
+        // Everything that came during the hold goes on in this one hand-off.
+        port_->setReadPaused(false);
+        onReadyRead();
+        port_->readWaiting();
+    }
+    owner_->postReceived();
 }
 
 bool LinkWorker::openPort(const QString& description) {
@@ -123,7 +144,7 @@ void LinkWorker::onBytesWritten() {
 }
 
 void LinkWorker::onReadyRead() {
-    if (!port_) return;
+    if (!port_ || holding()) return; // the hold's end reads it
     const QByteArray bytes = port_->readAll();
     if (!bytes.isEmpty()) owner_->takeReceived(bytes);
 }
@@ -280,9 +301,40 @@ void UsbThread::takeReceived(const QByteArray& bytes) {
         rxGap_ = true;
     }
     // One hand-off on its way at a time; it takes whatever has come by then.
-    if (rxPosted_) return;
+    if (rxPosted_ || rxHeld_) return;
+    // While answers are not awaited, a burst goes on as one batch: the next
+    // hand-off waits until the hold since the last one has passed.
+    const int hold = holdMs_.load();
+    if (hold > 0 && lastHandOff_.isValid() && lastHandOff_.elapsed() < hold) {
+        rxHeld_ = true;
+        worker_->hold(static_cast<int>(hold - lastHandOff_.elapsed()));
+        return;
+    }
+    postReceivedLocked();
+}
+
+void UsbThread::postReceivedLocked() {
+    rxHeld_ = false;
+    if (rxPosted_ || (rxPending_.isEmpty() && !rxGap_)) return;
     rxPosted_ = true;
+    lastHandOff_.start();
     QMetaObject::invokeMethod(this, &UsbThread::drainReceived, Qt::QueuedConnection);
+}
+
+void UsbThread::postReceived() {
+    QMutexLocker lock(&rxLock_);
+    postReceivedLocked();
+}
+
+bool UsbThread::rxHeldNow() const {
+    QMutexLocker lock(&rxLock_);
+    return rxHeld_;
+}
+
+void UsbThread::SetHandOffHold(int ms) {
+    if (holdMs_.exchange(ms) == ms || ms > 0) return;
+    // Answers are awaited now: what is held goes on at once.
+    QMetaObject::invokeMethod(worker_, &LinkWorker::endHold, Qt::QueuedConnection);
 }
 
 void UsbThread::drainReceived() {

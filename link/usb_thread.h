@@ -71,6 +71,7 @@ public:
     void EnqueueRaw(const std::uint8_t* bytes, int length);
     // Queues the last enqueued frame once more, once per new frame.
     void ResendLast() override;
+    void SetHandOffHold(int ms) override;
     bool resendAvailable() const { return lastFrameValid_; }
     int pendingFrames() const;
     // At exit: gives queued frames up to ms to leave an open port (the
@@ -107,6 +108,9 @@ private:
     friend class LinkWorker;
     // Worker thread: keeps what fits and asks the owner's thread to take it.
     void takeReceived(const QByteArray& bytes);
+    void postReceived();       // worker thread: the hold ended
+    bool rxHeldNow() const;
+    void postReceivedLocked(); // rxLock_ held
     // Owner's thread: hands on everything that arrived since the last time.
     void drainReceived();
     void handOff(const QByteArray& bytes);
@@ -130,6 +134,9 @@ private:
     QByteArray rxPending_;  // bytes for the owner's thread
     bool rxGap_ = false;    // bytes were dropped after rxPending_
     bool rxPosted_ = false; // a drainReceived() is on its way
+    bool rxHeld_ = false;   // the worker's hold timer will post it
+    QElapsedTimer lastHandOff_;
+    std::atomic<int> holdMs_{0};
     qint64 rxDropped_ = 0;
     qsizetype rxPeak_ = 0;
 

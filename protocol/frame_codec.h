@@ -18,6 +18,9 @@ public:
 class PacketLink : public FrameSink {
 public:
     virtual void ResendLast() = 0;
+    // Received bytes may wait up to ms before they are handed on, so a burst of
+    // answers arrives as one batch; 0 hands each on at once (answers awaited).
+    virtual void SetHandOffHold(int ms) { (void)ms; }
 };
 
 // Encodes frameLength packet bytes into one SLIP frame (END ... END) in out.

@@ -4,7 +4,9 @@
 // published ones in a fixed order, before it checks anything itself.
 #include "protocol/link_packet.h"
 
+#include <algorithm>
 #include <array>
+#include <functional>
 #include <cstddef>
 
 namespace vm {
@@ -30,9 +32,19 @@ constexpr std::size_t kServiceSlotCount = 7;
 
 class ServiceWindows {
 public:
-    void publish(ServiceSlot slot, PacketReceiver* receiver) { slots_[index(slot)] = receiver; }
-    void withdraw(ServiceSlot slot) { slots_[index(slot)] = nullptr; }
+    void publish(ServiceSlot slot, PacketReceiver* receiver) {
+        slots_[index(slot)] = receiver;
+        if (changed) changed();
+    }
+    void withdraw(ServiceSlot slot) {
+        slots_[index(slot)] = nullptr;
+        if (changed) changed();
+    }
     PacketReceiver* published(ServiceSlot slot) const { return slots_[index(slot)]; }
+    bool anyPublished() const {
+        return std::any_of(slots_.begin(), slots_.end(), [](const PacketReceiver* r) { return r != nullptr; });
+    }
+    std::function<void()> changed; // after every publish and withdraw
 
     // Offers the packet to every published receiver in dispatch order. A
     // receiver may withdraw itself (or another) while handling it.

@@ -58,6 +58,7 @@ UnitSession::UnitSession(PacketLink& link, TrafficLog* log, QObject* parent)
                  }) {
     statsTimer_.setSingleShot(true);
     statsTimer_.setInterval(kStatsDelayMs);
+    services_.changed = [this] { UpdateHandOffHold(); };
     connect(&statsTimer_, &QTimer::timeout, this, &UnitSession::SendStatsRequest);
 }
 
@@ -173,7 +174,13 @@ void UnitSession::OnDeviceLost() {
 
 void UnitSession::OnDeviceReopened(int framesStillQueued) { Q_EMIT linkReopened(framesStillQueued); }
 
+void UnitSession::UpdateHandOffHold() {
+    const bool awaited = !state_.connected || busy() || services_.anyPublished();
+    link_.SetHandOffHold(awaited ? 0 : kIdleHoldMs);
+}
+
 void UnitSession::PollTick() {
+    UpdateHandOffHold();
     if (busy() || !pollsNow() || !state_.connected) return;
     switch (pollStep_) {
     case 0: sendRequest(msg::LIVE_VALUES_REQ); break;

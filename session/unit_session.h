@@ -34,9 +34,19 @@ public:
     // The link: set by the first successful connect (window or command line).
     void SetConnected(bool connected) { state_.connected = connected ? 1 : 0; }
     // The firmware service while its window is open.
-    void SetFirmwareUpdate(bool running) { state_.firmwareUpdate = running ? 1 : 0; }
+    void SetFirmwareUpdate(bool running) {
+        state_.firmwareUpdate = running ? 1 : 0;
+        UpdateHandOffHold();
+    }
     // The configuration workflow while its wait runs.
-    void SetTransferInProgress(bool running) { state_.transferInProgress = running ? 1 : 0; }
+    void SetTransferInProgress(bool running) {
+        state_.transferInProgress = running ? 1 : 0;
+        UpdateHandOffHold();
+    }
+    // Live polling alone waits for no answer, so the link may hand a burst of
+    // answers on as one batch; a transfer or a service window waits for each.
+    static constexpr int kIdleHoldMs = 50;
+    void UpdateHandOffHold();
     // The transfer at the end of a chain and the workflow after opening a file;
     // the keep-alive tick clears it when it refreshes the name lists.
     void MarkNamesDirty() { state_.namesDirty = 1; }

@@ -8,6 +8,8 @@ namespace vm {
 ActivityLamps::ActivityLamps(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("ActivityLamps"));
     setFixedSize(sizeHint());
+    // Opaque: a blink repaints the lamps alone, not the menu bar beneath them.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 QSize ActivityLamps::sizeHint() const { return {kPitch * (kLamps - 1) + kLampSize, kLampSize + 2 * kTop}; }
@@ -20,6 +22,7 @@ void ActivityLamps::setLitLamp(int lamp) {
 
 void ActivityLamps::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    painter.fillRect(rect(), palette().window());
     painter.setRenderHint(QPainter::Antialiasing);
     for (int i = 0; i < kLamps; ++i) {
         const QRectF r(i * kPitch + 0.5, kTop + 0.5, kLampSize - 1, kLampSize - 1);

@@ -104,3 +104,14 @@ TEST(LogForm, HiddenLogHoldsFramesUntilShown) {
     log.LogTxFrame(frame, 5);
     EXPECT_EQ(log.held(), 1u);
 }
+
+// With no log window at all nobody reads the lines: frames are held, not formatted.
+TEST(LogForm, NoWindowNoLines) {
+    TrafficLog log;
+    const std::uint8_t frame[] = {192, 4, 1, 6, 192};
+    log.LogTxFrame(frame, 5);
+    EXPECT_EQ(log.held(), 1u);
+    TLogForm form(log);
+    form.show();
+    EXPECT_EQ(form.richEdit()->document()->findBlockByNumber(0).text(), "-> Tx;add to Tx buffer:  192 4 1 6 192");
+}

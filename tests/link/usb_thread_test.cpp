@@ -105,6 +105,27 @@ TEST_F(UsbThreadTest, FramesGoOutInOrderAndBytesComeBackByRoute) {
     EXPECT_EQ(rx1.size(), 2);
 }
 
+// While nothing awaits an answer, a burst waits out the hold and goes on as
+// one batch; asking for answers again hands on what is held at once.
+TEST_F(UsbThreadTest, HeldBurstGoesOnAsOneBatchAndEndsWhenAnswersAreAwaited) {
+    ASSERT_TRUE(link->Open("Test Adapter"));
+    int batches = 0;
+    QObject::connect(link.get(), &UsbThread::bytesReceived, [&](const QByteArray&) { ++batches; });
+    link->SetHandOffHold(5000);
+    peer.write({0xC0, 1, 0xC0});
+    ASSERT_TRUE(waitFor([&] { return rx0.size() == 3; })); // after a quiet spell: at once
+    for (std::uint8_t tag = 2; tag <= 5; ++tag) {
+        peer.write({0xC0, tag, 0xC0});
+        waitFor([] { return false; }, 20);
+    }
+    waitFor([] { return false; }, 100);
+    EXPECT_EQ(rx0.size(), 3);
+    link->SetHandOffHold(0);
+    ASSERT_TRUE(waitFor([&] { return rx0.size() == 15; }, 1000)); // long before the hold ends
+    EXPECT_EQ(batches, 2);
+    EXPECT_EQ(rx0, QByteArray("\xC0\x01\xC0\xC0\x02\xC0\xC0\x03\xC0\xC0\x04\xC0\xC0\x05\xC0", 15));
+}
+
 TEST_F(UsbThreadTest, SetRouteReportsClosedLinkButStillChangesTheRoute) {
     EXPECT_FALSE(link->SetRoute(1));
     EXPECT_EQ(link->route(), 1);

@@ -233,6 +233,35 @@ TEST_F(UnitSessionTest, NothingIsSentWhileBusyOrBeforeConnecting) {
     EXPECT_EQ(unit.testMode(), TestMode::Manual);
 }
 
+// Live polling alone lets the link batch answers; anything waiting for an
+// answer stops the hold at once, before its first request goes out.
+TEST_F(UnitSessionTest, AnswersMayWaitOnlyWhileNothingAwaitsThem) {
+    Recorder ping;
+    const struct Step {
+        const char* what;
+        std::function<void()> change;
+        int hold;
+    } steps[] = {
+        {"live polling", [] {}, UnitSession::kIdleHoldMs},
+        {"a transfer starts", [&] { unit.SetTransferInProgress(true); }, 0},
+        {"it ends", [&] { unit.SetTransferInProgress(false); }, UnitSession::kIdleHoldMs},
+        {"a service window opens", [&] { unit.services().publish(ServiceSlot::Ping, &ping); }, 0},
+        {"it closes", [&] { unit.services().withdraw(ServiceSlot::Ping); }, UnitSession::kIdleHoldMs},
+        {"a firmware update", [&] { unit.SetFirmwareUpdate(true); }, 0},
+        {"after it, not connected", [&] { unit.SetFirmwareUpdate(false); unit.SetConnected(false); }, 0},
+    };
+    for (const Step& s : steps) {
+        s.change();
+        unit.PollTick();
+        EXPECT_EQ(link.hold, s.hold) << s.what;
+    }
+    // The hold ends when the transfer is marked, not at the next poll tick.
+    unit.SetConnected(true);
+    unit.PollTick();
+    unit.SetTransferInProgress(true);
+    EXPECT_EQ(link.hold, 0);
+}
+
 TEST_F(UnitSessionTest, CalibrationWindowSuppressesBlanking) {
     Recorder calibration;
     unit.services().publish(ServiceSlot::Calibration, &calibration);
