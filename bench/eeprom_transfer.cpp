@@ -1,11 +1,11 @@
 // An EEPROM read and write of all 4096 bytes against the simulated unit paced
 // at 38400 baud over a pseudo-terminal. Prints each with its ratio to the wire
 // time of all frames of the exchange (both directions, 10 bits a byte).
+#include "tools/eeprom/eeprom_transfer.h"
 #include "cli/cli_link.h"
 #include "cli/service_run.h"
 #include "link/usb_thread.h"
 #include "sim/sim_pty.h"
-#include "tools/eeprom/eeprom_transfer.h"
 
 #include <QCoreApplication>
 #include <chrono>

@@ -37,7 +37,7 @@ using namespace vm;
 namespace {
 
 struct ThreadTimes {
-    std::map<std::string, long long> ns; // run time by thread name, summed over threads of one name
+    std::map<std::string, long long> ns;    // run time by thread name, summed over threads of one name
     std::map<std::string, long long> wakes; // voluntary context switches: how often it slept and woke
 };
 
@@ -58,7 +58,8 @@ ThreadTimes Sample() {
         if (schedFile >> runNs) t.ns[name] += runNs;
         std::ifstream statusFile(base + "/status");
         for (std::string line; std::getline(statusFile, line);)
-            if (line.rfind("voluntary_ctxt_switches:", 0) == 0) t.wakes[name] += std::atoll(line.c_str() + 24);
+            if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
+                t.wakes[name] += std::atoll(line.c_str() + 24);
     }
     closedir(dir);
     return t;
@@ -81,8 +82,8 @@ Phase Measure(int ms, bool probeEvents) {
     QObject::connect(&probe, &QTimer::timeout, [&delays] {
         QElapsedTimer posted;
         posted.start();
-        QMetaObject::invokeMethod(qApp, [&delays, posted] { delays.push_back(posted.nsecsElapsed() / 1e6); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            qApp, [&delays, posted] { delays.push_back(posted.nsecsElapsed() / 1e6); }, Qt::QueuedConnection);
     });
     const ThreadTimes before = Sample();
     QElapsedTimer wall;
@@ -167,7 +168,8 @@ int main(int argc, char** argv) {
     const Phase* phases[3] = {&closed, &idle, &monitor};
     std::map<std::string, bool> names;
     for (const Phase* p : phases)
-        for (const auto& [n, v] : p->percent) names[n] = true;
+        for (const auto& [n, v] : p->percent)
+            names[n] = true;
     double sums[3] = {0, 0, 0}, tool[3] = {0, 0, 0};
     const auto cell = [](double percent, double wakes) {
         char text[32];
@@ -183,14 +185,15 @@ int main(int argc, char** argv) {
             if (name != "voltmast-sim") tool[i] += v[i];
         }
         if (v[0] < 0.005 && v[1] < 0.005 && v[2] < 0.005) continue;
-        std::printf("%-24s %20s %20s %20s\n", name.c_str(), cell(v[0], w[0]).c_str(), cell(v[1], w[1]).c_str(),
-                    cell(v[2], w[2]).c_str());
+        std::printf("%-24s %20s %20s %20s\n", name.c_str(), cell(v[0], w[0]).c_str(),
+                    cell(v[1], w[1]).c_str(), cell(v[2], w[2]).c_str());
     }
-    std::printf("%-24s %11.2f %% %17.2f %% %17.2f %%\n", "tool (all but the unit)", tool[0], tool[1], tool[2]);
+    std::printf("%-24s %11.2f %% %17.2f %% %17.2f %%\n", "tool (all but the unit)", tool[0], tool[1],
+                tool[2]);
     std::printf("%-24s %11.2f %% %17.2f %% %17.2f %%\n", "whole process", sums[0], sums[1], sums[2]);
     std::printf("event delay worst/p99: idle %.1f/%.1f ms, monitor %.1f/%.1f ms\n", idle.worstMs, idle.p99Ms,
                 monitor.worstMs, monitor.p99Ms);
-    std::printf("monitor: %.0f frames/s from the unit; %lld sent, %lld lines shown; the memo holds %d\n", rate,
-                sentAfter - sentBefore, shown, form.canMonitorBox().memo()->document()->blockCount());
+    std::printf("monitor: %.0f frames/s from the unit; %lld sent, %lld lines shown; the memo holds %d\n",
+                rate, sentAfter - sentBefore, shown, form.canMonitorBox().memo()->document()->blockCount());
     return 0;
 }

@@ -36,7 +36,8 @@ int PrintDifferences(const ConfigComparison& c, std::ostream& out, std::ostream&
         err << c.error.toStdString() << std::endl;
         return 2;
     }
-    for (const ConfigDifference& d : c.differences) out << DifferenceLine(d).toStdString() << '\n';
+    for (const ConfigDifference& d : c.differences)
+        out << DifferenceLine(d).toStdString() << '\n';
     out << std::flush;
     return c.differences.empty() ? 0 : 1;
 }
@@ -69,7 +70,8 @@ int RunLog(CliLink& link, const LogOptions& o, std::ostream& out, std::ostream& 
     // The names for the header come from the unit's own configuration.
     if (!session.workflow().Read()) return 1;
     QStringList names;
-    for (int ch = 1; ch <= LiveStatus::kHighPowerChannels; ++ch) names << session.store().output(ch).name;
+    for (int ch = 1; ch <= LiveStatus::kHighPowerChannels; ++ch)
+        names << session.store().output(ch).name;
 
     std::unique_ptr<std::ofstream> file;
     if (!o.output.empty()) {
@@ -88,9 +90,11 @@ int RunLog(CliLink& link, const LogOptions& o, std::ostream& out, std::ostream& 
         ++rows;
     });
     // Ctrl+C ends the wait as well; the rows so far are kept.
-    session.RunUntil([] { return Interrupted(); }, o.seconds < 0 ? INT_MAX : static_cast<int>(o.seconds * 1000));
+    session.RunUntil([] { return Interrupted(); },
+                     o.seconds < 0 ? INT_MAX : static_cast<int>(o.seconds * 1000));
     if (!csv) {
-        err << (o.output.empty() ? std::string("standard output") : o.output) << ": write failed" << std::endl;
+        err << (o.output.empty() ? std::string("standard output") : o.output) << ": write failed"
+            << std::endl;
         return 1;
     }
     if (rows == 0) {
@@ -109,8 +113,9 @@ std::vector<OfflineCommand> AddOfflineCommands(CLI::App& app) {
     CLI::App* diff = app.add_subcommand("diff", "Compare two .cfg files by what an upload would send");
     diff->add_option("A", (*files)[0], "First configuration file")->required();
     diff->add_option("B", (*files)[1], "Second configuration file")->required();
-    diff->footer("Prints Section.Key: A -> B per differing value. Exit 0 equal, 1 different, 2 a file refused.\n"
-                 "Example: voltmast-cli diff truck12.cfg reference.cfg");
+    diff->footer(
+        "Prints Section.Key: A -> B per differing value. Exit 0 equal, 1 different, 2 a file refused.\n"
+        "Example: voltmast-cli diff truck12.cfg reference.cfg");
     added.push_back({diff, [files](std::ostream& out, std::ostream& err) {
                          ConfigStore a, b;
                          if (!LoadChecked((*files)[0], a, err) || !LoadChecked((*files)[1], b, err)) return 2;
@@ -118,7 +123,8 @@ std::vector<OfflineCommand> AddOfflineCommands(CLI::App& app) {
                      }});
 
     auto dbcFiles = std::make_shared<std::array<std::string, 2>>();
-    CLI::App* dbc = app.add_subcommand("dbc", "Write the CAN export messages of a .cfg file as a CAN database");
+    CLI::App* dbc =
+        app.add_subcommand("dbc", "Write the CAN export messages of a .cfg file as a CAN database");
     dbc->add_option("FILE", (*dbcFiles)[0], "Configuration file")->required();
     dbc->add_option("-o,--output", (*dbcFiles)[1], "CAN database (.dbc) to write")->required();
     dbc->footer("Example: voltmast-cli dbc truck12.cfg -o truck12.dbc");
@@ -136,7 +142,8 @@ std::vector<OfflineCommand> AddOfflineCommands(CLI::App& app) {
                              return 2;
                          }
                          QSaveFile file(QString::fromStdString(target));
-                         if (!file.open(QIODevice::WriteOnly) || file.write(result.text.toUtf8()) < 0 || !file.commit()) {
+                         if (!file.open(QIODevice::WriteOnly) || file.write(result.text.toUtf8()) < 0 ||
+                             !file.commit()) {
                              err << target << ": " << file.errorString().toStdString() << std::endl;
                              return 1;
                          }
@@ -150,17 +157,20 @@ std::vector<AddedCommand> AddFieldCommands(CLI::App& app) {
     std::vector<AddedCommand> added;
 
     auto checkFile = std::make_shared<std::string>();
-    CLI::App* check = app.add_subcommand("check", "Read the unit's configuration and compare it with a .cfg file");
+    CLI::App* check =
+        app.add_subcommand("check", "Read the unit's configuration and compare it with a .cfg file");
     check->add_option("FILE", *checkFile, "Reference configuration file")->required();
-    check->footer("Prints Section.Key: unit -> file per differing value (the unit name is left out).\n"
-                  "Exit 0 the unit holds the file's configuration, 1 it differs or failed, 2 the file is refused.\n"
-                  "Example: voltmast-cli --port /dev/ttyUSB0 check reference.cfg");
+    check->footer(
+        "Prints Section.Key: unit -> file per differing value (the unit name is left out).\n"
+        "Exit 0 the unit holds the file's configuration, 1 it differs or failed, 2 the file is refused.\n"
+        "Example: voltmast-cli --port /dev/ttyUSB0 check reference.cfg");
     added.push_back({check, [checkFile](CliLink& link, std::ostream& out, std::ostream& err) {
                          ConfigStore reference;
                          if (!LoadChecked(*checkFile, reference, err)) return 2;
                          CliSession session(link, err);
                          if (!session.workflow().Read()) return 1;
-                         const int rc = PrintDifferences(CompareConfigs(session.store(), reference), out, err);
+                         const int rc =
+                             PrintDifferences(CompareConfigs(session.store(), reference), out, err);
                          return rc == 2 ? 1 : rc; // the unit's own values that cannot be written
                      }});
 

@@ -30,7 +30,8 @@ CliLink::CliLink()
     directory_ = directory.get();
     link_ = std::make_unique<UsbThread>(std::move(directory), nullptr);
     connect(link_.get(), &UsbThread::bytesReceived, this, [this](const QByteArray& bytes) {
-        assembler_.PutBytes(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<int>(bytes.size()));
+        assembler_.PutBytes(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                            static_cast<int>(bytes.size()));
     });
     connect(link_.get(), &UsbThread::receiveGap, this, [this] { assembler_.Resync(); });
     connect(link_.get(), &UsbThread::receiveOverflow, this,
@@ -52,9 +53,12 @@ bool CliLink::prepare(const Target& target, std::string* /*error*/) {
 bool CliLink::open(const Target& target, std::string* error) {
     if (!prepare(target, error)) return false;
     QString description;
-    if (target.sim) description = QString::fromLatin1(kSimDescription);
-    else if (!target.port.empty()) description = QString::fromStdString(target.port);
-    else if (!target.description.empty()) description = QString::fromStdString(target.description);
+    if (target.sim)
+        description = QString::fromLatin1(kSimDescription);
+    else if (!target.port.empty())
+        description = QString::fromStdString(target.port);
+    else if (!target.description.empty())
+        description = QString::fromStdString(target.description);
     else {
         const QStringList all = devices();
         if (all.isEmpty()) {
@@ -64,7 +68,8 @@ bool CliLink::open(const Target& target, std::string* error) {
         description = all.first();
     }
     if (!link_->Open(description)) {
-        if (error) *error = "cannot open " + description.toStdString() + ": " + link_->lastError().toStdString();
+        if (error)
+            *error = "cannot open " + description.toStdString() + ": " + link_->lastError().toStdString();
         return false;
     }
     return true;

@@ -46,7 +46,7 @@ public:
 
     UsbThread& link() { return *link_; }
     void send(const LinkPacket& packet);
-    std::function<void(const LinkPacket&)> onPacket;  // packets with a good checksum
+    std::function<void(const LinkPacket&)> onPacket; // packets with a good checksum
     long long packetsReceived() const { return received_; }
     long long checksumErrors() const { return checksumErrors_; }
 

@@ -20,7 +20,7 @@ namespace {
 
 constexpr int kModeAnswerMs = 1000;
 constexpr int kSwitchFollowMs = 2000;
-constexpr int kStateAskMs = 100;   // CHANNEL_STATE_REQ while waiting for the switch to show
+constexpr int kStateAskMs = 100; // CHANNEL_STATE_REQ while waiting for the switch to show
 constexpr int kDiagAnswerMs = 2000;
 constexpr double kMaxMonitorSeconds = 86400;
 
@@ -66,7 +66,8 @@ int RunSwitch(CliLink& link, const SwitchArgs& a, std::ostream& out, std::ostrea
                      static_cast<int>(std::min<qint64>(kStateAskMs, kSwitchFollowMs - waited.elapsed())));
         if (reported == on) break;
         run.RunUntil([] { return Interrupted(); },
-                     static_cast<int>(std::max<qint64>(0, std::min<qint64>(kStateAskMs, kSwitchFollowMs - waited.elapsed()))));
+                     static_cast<int>(std::max<qint64>(
+                         0, std::min<qint64>(kStateAskMs, kSwitchFollowMs - waited.elapsed()))));
     }
     link.onPacket = nullptr;
     if (reported != on) {
@@ -106,7 +107,8 @@ int RunDiag(CliLink& link, bool clear, std::ostream& out, std::ostream& err) {
     run.RunUntil([&] { return low || Interrupted(); }, kDiagAnswerMs * 2);
     if (!high || !low) {
         if (!Interrupted())
-            err << (high ? "the unit did not send its low-power counters" : "the unit did not send its counters")
+            err << (high ? "the unit did not send its low-power counters"
+                         : "the unit did not send its counters")
                 << std::endl;
         return 1;
     }
@@ -114,8 +116,10 @@ int RunDiag(CliLink& link, bool clear, std::ostream& out, std::ostream& err) {
     int missing = 0;
     for (int ch = 1; ch <= channels; ++ch) {
         const QString line = DiagLine(reader.table(), ch);
-        if (line.isEmpty()) ++missing;
-        else out << line.toStdString() << '\n';
+        if (line.isEmpty())
+            ++missing;
+        else
+            out << line.toStdString() << '\n';
     }
     out << std::flush;
     if (missing > 0) {
@@ -177,8 +181,9 @@ std::vector<AddedCommand> AddLiveCommands(CLI::App& app) {
     auto clear = std::make_shared<bool>(false);
     CLI::App* diag = app.add_subcommand("diag", "Print the unit's fault counters of every channel");
     diag->add_flag("--clear", *clear, "Clear the counters first");
-    diag->footer("Prints channel N: short S, trip T, trip level L A, low current C for 1..18, channel N: short S for"
-                 " 19..34.\nExample: voltmast-cli --port /dev/ttyUSB0 diag --clear");
+    diag->footer(
+        "Prints channel N: short S, trip T, trip level L A, low current C for 1..18, channel N: short S for"
+        " 19..34.\nExample: voltmast-cli --port /dev/ttyUSB0 diag --clear");
     added.push_back({diag, [clear](CliLink& link, std::ostream& out, std::ostream& err) {
                          return RunDiag(link, *clear, out, err);
                      }});

@@ -2,14 +2,14 @@
 // production lines.
 #include "cli/cli_config.h"
 #include "cli/cli_field.h"
-#include "cli/cli_live.h"
 #include "cli/cli_link.h"
+#include "cli/cli_live.h"
 #include "cli/cli_status.h"
 #include "cli/packet_text.h"
 #include "cli/service_commands.h"
 #include "config/strict_number.h"
-#include "session/config_workflow.h"
 #include "link/usb_thread.h"
+#include "session/config_workflow.h"
 
 #include <CLI/CLI.hpp>
 #include <QCoreApplication>
@@ -17,8 +17,8 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <csignal>
-#include <optional>
 #include <iostream>
+#include <optional>
 #include <unistd.h>
 
 using namespace vm;
@@ -86,7 +86,8 @@ bool ConfirmOnTerminal(const char* question) {
 // An output file that cannot be one: a directory, or a name ending in a separator.
 bool RefuseOutputPath(const std::string& path) {
     const QString p = QString::fromStdString(path);
-    if (!p.endsWith(QLatin1Char('/')) && !p.endsWith(QLatin1Char('\\')) && !QFileInfo(p).isDir()) return false;
+    if (!p.endsWith(QLatin1Char('/')) && !p.endsWith(QLatin1Char('\\')) && !QFileInfo(p).isDir())
+        return false;
     std::cerr << path << ": is a directory, not a file name" << std::endl;
     return true;
 }
@@ -100,7 +101,8 @@ int main(int argc, char** argv) {
     CLI::App cli{"Voltmast Tool command line"};
     cli.require_subcommand(1);
     cli.set_version_flag("--version", std::string("voltmast-cli ") + VOLTMAST_VERSION);
-    cli.footer("Each command has its own --help with an example.\nExample: voltmast-cli --port /dev/ttyUSB0 status");
+    cli.footer(
+        "Each command has its own --help with an example.\nExample: voltmast-cli --port /dev/ttyUSB0 status");
     Target target;
     auto* portOpt = cli.add_option("--port", target.port, "Serial device node to use");
     auto* deviceOpt = cli.add_option("--device", target.description, "Adapter to use, by its description");
@@ -134,11 +136,13 @@ int main(int argc, char** argv) {
     upload->add_option("FILE", uploadFile, "Configuration file")->required();
     auto* nameOpt = upload->add_option("--name", uploadName, "Unit name to send (default: the unit's own)");
     upload->add_flag("--reboot", reboot, "Reboot the unit afterwards to use the new settings");
-    upload->footer("Example: voltmast-cli --port /dev/ttyUSB0 upload truck12.cfg --name \"TRUCK 12\" --reboot");
+    upload->footer(
+        "Example: voltmast-cli --port /dev/ttyUSB0 upload truck12.cfg --name \"TRUCK 12\" --reboot");
 
     std::string resetFile;
     auto* reset = cli.add_subcommand("factory-reset", "Reset the unit to factory settings, then read them");
-    auto* resetOpt = reset->add_option("-o,--output", resetFile, "Save the factory configuration to this file");
+    auto* resetOpt =
+        reset->add_option("-o,--output", resetFile, "Save the factory configuration to this file");
     bool resetYes = false;
     reset->add_flag("--yes", resetYes, "Answer Yes to \"This will reset the Voltmast to factory settings?\"");
     reset->footer("Example: voltmast-cli --port /dev/ttyUSB0 factory-reset --yes -o factory.cfg");
@@ -148,8 +152,10 @@ int main(int argc, char** argv) {
     monitor->add_option("--seconds", seconds, "Stop after this many seconds (up to a day)")
         ->check(CLI::Validator(
             [](std::string& text) -> std::string {
-                const auto value = number::ParseDecimal(QString::fromStdString(text), 0.0, kMaxMonitorSeconds);
-                return value ? std::string() : "--seconds takes a number of seconds from 0 to 86400, not " + text;
+                const auto value =
+                    number::ParseDecimal(QString::fromStdString(text), 0.0, kMaxMonitorSeconds);
+                return value ? std::string()
+                             : "--seconds takes a number of seconds from 0 to 86400, not " + text;
             },
             "0..86400"));
     monitor->footer("Example: voltmast-cli --port /dev/ttyUSB0 monitor --seconds 10");
@@ -201,7 +207,8 @@ int main(int argc, char** argv) {
             std::cerr << error << std::endl;
             return 1;
         }
-        for (const QString& d : link.devices()) std::cout << d.toStdString() << '\n';
+        for (const QString& d : link.devices())
+            std::cout << d.toStdString() << '\n';
         return 0;
     }
     if (!link.open(target, &error)) {
@@ -217,11 +224,11 @@ int main(int argc, char** argv) {
     if (*status) return RunStatus(link, std::cout, std::cerr);
     if (*read) return RunRead(link, readFile, std::cout, std::cerr);
     if (*upload)
-        return RunUpload(link, uploadFile, *nameOpt ? std::optional<std::string>(uploadName) : std::nullopt, reboot,
-                         std::cout, std::cerr);
+        return RunUpload(link, uploadFile, *nameOpt ? std::optional<std::string>(uploadName) : std::nullopt,
+                         reboot, std::cout, std::cerr);
     if (*reset)
-        return RunFactoryReset(link, *resetOpt ? std::optional<std::string>(resetFile) : std::nullopt, std::cout,
-                               std::cerr);
+        return RunFactoryReset(link, *resetOpt ? std::optional<std::string>(resetFile) : std::nullopt,
+                               std::cout, std::cerr);
 
     link.onPacket = [](const LinkPacket& p) { std::cout << FormatPacket(p) << std::endl; };
     if (*send) {

@@ -4,17 +4,11 @@
 #include "cli/service_run.h"
 #include "link/usb_thread.h"
 
-
 namespace vm::cli {
 
 CliSession::CliSession(CliLink& link, std::ostream& err, ConfigWorkflow::Policy policy)
     : link_(link), unit_(link.link(), nullptr), prompt_(err), wait_(prompt_), policy_(policy) {
-    unit_.SetConnected(true);
-    QObject::connect(&link.link(), &UsbThread::bytesReceived, &unit_, &UnitSession::PutBytes);
-    QObject::connect(&link.link(), &UsbThread::receiveGap, &unit_, &UnitSession::OnReceiveGap);
-    QObject::connect(&link.link(), &UsbThread::deviceLost, &unit_, &UnitSession::OnDeviceLost);
-    QObject::connect(&link.link(), &UsbThread::deviceReopened, &unit_,
-                     [this] { unit_.OnDeviceReopened(link_.link().pendingFrames()); });
+    ConnectSession(link, unit_);
     poll_.setInterval(UnitSession::kPollMs);
     keepAlive_.setInterval(UnitSession::kKeepAliveMs);
     QObject::connect(&poll_, &QTimer::timeout, &unit_, &UnitSession::PollTick);

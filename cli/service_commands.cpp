@@ -40,7 +40,8 @@ ServiceRunner DeclarePing(CLI::App& sub) {
     auto count = std::make_shared<int>(10);
     auto interval = std::make_shared<int>(PingLogic::kDefaultIntervalMs);
     sub.add_option("--count", *count, "Pings to send (default 10)")->check(CLI::Range(1, 100000));
-    sub.add_option("--interval", *interval, "Milliseconds from one ping to the next (default 500, at least 1)")
+    sub.add_option("--interval", *interval,
+                   "Milliseconds from one ping to the next (default 500, at least 1)")
         ->check(CLI::Range(1, PingLogic::kMaxIntervalMs));
     return [count, interval](CliLink& link, std::ostream& out, std::ostream&) {
         ServiceRun run(link);
@@ -53,7 +54,8 @@ ServiceRunner DeclarePing(CLI::App& sub) {
             if (!echo) echo = std::make_pair(right, ms);
         });
         int k = 0;
-        QObject::connect(&ping, &PingLogic::checksumError, [&] { out << "ping " << k << ": Chksum Error...." << std::endl; });
+        QObject::connect(&ping, &PingLogic::checksumError,
+                         [&] { out << "ping " << k << ": Chksum Error...." << std::endl; });
         for (k = 1; k <= *count; ++k) {
             echo.reset();
             QElapsedTimer sent;
@@ -72,7 +74,8 @@ ServiceRunner DeclarePing(CLI::App& sub) {
                 max = ok ? std::max(max, ms) : ms;
                 sum += ms;
                 ++ok;
-                out << "ping " << k << ": " << n << " bytes, " << Str(QString::number(ms, 'f', 1)) << " ms" << std::endl;
+                out << "ping " << k << ": " << n << " bytes, " << Str(QString::number(ms, 'f', 1)) << " ms"
+                    << std::endl;
             }
             if (k < *count) {
                 const qint64 left = *interval - sent.elapsed();
@@ -81,14 +84,14 @@ ServiceRunner DeclarePing(CLI::App& sub) {
         }
         run.unit().services().withdraw(ServiceSlot::Ping);
         const auto f = [](double v) { return Str(QString::number(v, 'f', 1)); };
-        out << *count << " sent, " << ok << " ok, " << wrong << " wrong, " << lost << " lost, round trip min/avg/max "
+        out << *count << " sent, " << ok << " ok, " << wrong << " wrong, " << lost
+            << " lost, round trip min/avg/max "
             << (ok ? f(min) + "/" + f(sum / ok) + "/" + f(max) : std::string("-/-/-")) << " ms" << std::endl;
         return ok == *count ? 0 : 1;
     };
 }
 
 // ---- errors and reboot -----------------------------------------------------
-
 
 ServiceRunner DeclareErrors(CLI::App& sub) {
     auto reset = std::make_shared<bool>(false);
@@ -99,15 +102,18 @@ ServiceRunner DeclareErrors(CLI::App& sub) {
         ServiceRun run(link);
         ErrorLogLogic log(run.unit());
         Publication published(run.unit().services(), ServiceSlot::RuntimeError, &log);
-        QObject::connect(&log, &ErrorLogLogic::lineAdded, [&](const QString& line) { out << Str(line) << std::endl; });
-        QObject::connect(&log, &ErrorLogLogic::shortAnswer,
-                         [&](int code) { err << "short answer " << code << " from the unit, not read" << std::endl; });
+        QObject::connect(&log, &ErrorLogLogic::lineAdded,
+                         [&](const QString& line) { out << Str(line) << std::endl; });
+        QObject::connect(&log, &ErrorLogLogic::shortAnswer, [&](int code) {
+            err << "short answer " << code << " from the unit, not read" << std::endl;
+        });
         bool done = false;
         if (*reset) {
             QObject::connect(&log, &ErrorLogLogic::logReset, [&] { done = true; });
             log.ResetLog();
             if (!run.RunUntil([&] { return done; }, kAnswerMs)) {
-                err << "the unit did not confirm the error log reset within " << kAnswerMs << " ms" << std::endl;
+                err << "the unit did not confirm the error log reset within " << kAnswerMs << " ms"
+                    << std::endl;
                 return 1;
             }
         }
@@ -116,7 +122,8 @@ ServiceRunner DeclareErrors(CLI::App& sub) {
             QObject::connect(&log, &ErrorLogLogic::systemLogReset, [&] { done = true; });
             log.ResetSystemLog();
             if (!run.RunUntil([&] { return done; }, kAnswerMs)) {
-                err << "the unit did not confirm the system log reset within " << kAnswerMs << " ms" << std::endl;
+                err << "the unit did not confirm the system log reset within " << kAnswerMs << " ms"
+                    << std::endl;
                 return 1;
             }
         }
@@ -127,9 +134,10 @@ ServiceRunner DeclareErrors(CLI::App& sub) {
         int lastShown = -1;
         while (!listed) {
             if (!run.RunUntil([&] { return listed || log.entriesShown() != lastShown; }, kAnswerMs)) {
-                err << (log.countPending() ? std::string("the unit did not tell its error count")
-                                           : "the unit stopped answering after entry " + std::to_string(log.entriesShown()) +
-                                                 " of " + std::to_string(log.entryCount()))
+                err << (log.countPending()
+                            ? std::string("the unit did not tell its error count")
+                            : "the unit stopped answering after entry " + std::to_string(log.entriesShown()) +
+                                  " of " + std::to_string(log.entryCount()))
                     << std::endl;
                 return 1;
             }
@@ -166,7 +174,8 @@ ServiceRunner DeclareSetup(CLI::App& sub) {
         sub.add_option("--year", (*texts)[2], "Production year, 2006..2099"),
         sub.add_option("--hardware", (*texts)[3], "Hardware version, 0..255")};
     return [texts, opts](CliLink& link, std::ostream& out, std::ostream& err) {
-        const auto given = std::count_if(opts.begin(), opts.end(), [](CLI::Option* o) { return o->count() > 0; });
+        const auto given =
+            std::count_if(opts.begin(), opts.end(), [](CLI::Option* o) { return o->count() > 0; });
         if (given != 0 && given != 4) {
             err << "setup stores all four fields: give --serial, --week, --year and --hardware" << std::endl;
             return 2;
@@ -191,8 +200,11 @@ ServiceRunner DeclareSetup(CLI::App& sub) {
         QObject::connect(&setup, &SetupLogic::storeFailed, [&](const QString& why) { failure = why; });
         if (given == 4) {
             setup.Upload(fields);
-            if (!WaitFor(run, [&] { return stored || !failure.isEmpty(); }, &setup.lossGuard()) || !stored) {
-                err << (failure.isEmpty() ? "the unit did not confirm the store within 1000 ms" : Str(failure))
+            if (!WaitFor(
+                    run, [&] { return stored || !failure.isEmpty(); }, &setup.lossGuard()) ||
+                !stored) {
+                err << (failure.isEmpty() ? "the unit did not confirm the store within 1000 ms"
+                                          : Str(failure))
                     << std::endl;
                 return 1;
             }
@@ -223,19 +235,23 @@ struct EepromArgs {
 };
 
 // Runs one transfer to its end; false with the reason on err.
-bool RunTransfer(ServiceRun& run, EepromTransfer& transfer, bool write, const EepromRange& range, std::ostream& err) {
+bool RunTransfer(ServiceRun& run, EepromTransfer& transfer, bool write, const EepromRange& range,
+                 std::ostream& err) {
     bool finished = false;
     QString failure;
     int shown = -1;
     const auto c1 = QObject::connect(&transfer, &EepromTransfer::finished, [&] { finished = true; });
-    const auto c2 = QObject::connect(&transfer, &EepromTransfer::failed, [&](const QString& why) { failure = why; });
+    const auto c2 =
+        QObject::connect(&transfer, &EepromTransfer::failed, [&](const QString& why) { failure = why; });
     const auto c3 = QObject::connect(&transfer, &EepromTransfer::progressChanged, [&](int percent) {
         if (percent / 10 == shown / 10) return;
         shown = percent;
         err << (write ? "writing " : "reading ") << percent << " %" << std::endl;
     });
-    if (const auto refused = write ? transfer.StartWrite(range) : transfer.StartRead(range)) failure = *refused;
-    else run.RunUntil([&] { return finished || !failure.isEmpty(); }, 24 * 3600 * 1000);
+    if (const auto refused = write ? transfer.StartWrite(range) : transfer.StartRead(range))
+        failure = *refused;
+    else
+        run.RunUntil([&] { return finished || !failure.isEmpty(); }, 24 * 3600 * 1000);
     QObject::disconnect(c1);
     QObject::disconnect(c2);
     QObject::disconnect(c3);
@@ -249,14 +265,16 @@ ServiceRunner DeclareEeprom(CLI::App& sub) {
     CLI::App* read = sub.add_subcommand("read", "Read a range of the EEPROM into a file");
     read->add_option("--start", args->start, "First address, hex (default 0000)");
     read->add_option("--end", args->end, "Address to stop at, hex (default 1000)");
-    read->add_option("-o,--output", args->output, "File: .bin for raw bytes, else the text format")->required();
+    read->add_option("-o,--output", args->output, "File: .bin for raw bytes, else the text format")
+        ->required();
     CLI::App* write = sub.add_subcommand("write", "Write a range of the EEPROM from a file");
     write->add_option("FILE", args->file, "EEPROM file: the text format or .bin")->required();
     write->add_option("--start", args->start, "First address, hex (default 0000)");
     write->add_option("--end", args->end, "Address to stop at, hex (default 1000)");
     write->add_flag("--verify", args->verify, "Read the range back and compare");
     return [args, write](CliLink& link, std::ostream& out, std::ostream& err) {
-        const RangeCheck check = CheckEepromRange(QString::fromStdString(args->start), QString::fromStdString(args->end));
+        const RangeCheck check =
+            CheckEepromRange(QString::fromStdString(args->start), QString::fromStdString(args->end));
         if (!check.range) {
             err << Str(check.error) << std::endl;
             return 2;
@@ -279,7 +297,8 @@ ServiceRunner DeclareEeprom(CLI::App& sub) {
             for (int a = range.start; a < range.end; a += kEepromBlock)
                 if (!rows[static_cast<std::size_t>(a / kEepromBlock)]) {
                     err << args->file << ": holds no bytes for " << Str(AddressText(a)) << ".."
-                        << Str(AddressText(a + kEepromBlock - 1)) << " of the range " << Str(rangeText) << std::endl;
+                        << Str(AddressText(a + kEepromBlock - 1)) << " of the range " << Str(rangeText)
+                        << std::endl;
                     return 2;
                 }
         } else {
@@ -294,16 +313,18 @@ ServiceRunner DeclareEeprom(CLI::App& sub) {
         Publication published(run.unit().services(), ServiceSlot::Eeprom, &transfer);
         if (!RunTransfer(run, transfer, write->parsed(), range, err)) return 1;
         if (!write->parsed()) {
-            const QString failed = SaveEepromFile(QString::fromStdString(args->output), image, range.start, range.end);
+            const QString failed =
+                SaveEepromFile(QString::fromStdString(args->output), image, range.start, range.end);
             if (!failed.isEmpty()) {
                 err << Str(failed) << std::endl;
                 return 1;
             }
-            out << "read " << Str(rangeText) << " (" << (range.end - range.start) << " bytes) to " << args->output
-                << std::endl;
+            out << "read " << Str(rangeText) << " (" << (range.end - range.start) << " bytes) to "
+                << args->output << std::endl;
             return 0;
         }
-        out << "wrote " << Str(rangeText) << " (" << (range.end - range.start) / kEepromBlock << " blocks)" << std::endl;
+        out << "wrote " << Str(rangeText) << " (" << (range.end - range.start) / kEepromBlock << " blocks)"
+            << std::endl;
         if (!args->verify) return 0;
         EepromImage back;
         EepromTransfer readBack(run.unit(), back);
@@ -314,8 +335,8 @@ ServiceRunner DeclareEeprom(CLI::App& sub) {
         for (int i = 0; i < want.size(); ++i)
             if (i >= got.size() || want[i] != got[i]) {
                 err << "verify: " << Str(AddressText(range.start + i)) << " holds "
-                    << Str(i < got.size() ? ByteText(std::uint8_t(got[i])) : QStringLiteral("??")) << ", the file "
-                    << Str(ByteText(std::uint8_t(want[i]))) << std::endl;
+                    << Str(i < got.size() ? ByteText(std::uint8_t(got[i])) : QStringLiteral("??"))
+                    << ", the file " << Str(ByteText(std::uint8_t(want[i]))) << std::endl;
                 return 1;
             }
         out << "verified " << Str(rangeText) << std::endl;
@@ -337,7 +358,9 @@ ServiceRunner DeclareCalibration(CLI::App& sub) {
     CLI::App* show = sub.add_subcommand("show", "One round of the 18 channels");
     CLI::App* zero = sub.add_subcommand("zero", "Store the A/D offsets (nothing connected to the outputs)");
     CLI::App* set = sub.add_subcommand("set", "Compute and store a channel's ratio from a measured current");
-    set->add_option("CH", args->channel, "Channel 1..18")->required()->check(CLI::Range(1, kCalibrationChannels));
+    set->add_option("CH", args->channel, "Channel 1..18")
+        ->required()
+        ->check(CLI::Range(1, kCalibrationChannels));
     set->add_option("AMPS", args->amps, "Measured current in amperes")->required();
     CLI::App* use = sub.add_subcommand("use", "Tell the unit to use the stored offsets and ratios");
     use->add_flag("--offsets", args->offsets, "Use the A/D offsets");
@@ -355,7 +378,8 @@ ServiceRunner DeclareCalibration(CLI::App& sub) {
         ServiceRun run(link);
         CalibrationLogic cal(run.unit());
         Publication published(run.unit().services(), ServiceSlot::Calibration, &cal);
-        QObject::connect(&cal, &CalibrationLogic::message, [&](const QString& m) { err << Str(m.trimmed()) << std::endl; });
+        QObject::connect(&cal, &CalibrationLogic::message,
+                         [&](const QString& m) { err << Str(m.trimmed()) << std::endl; });
         const auto finish = [&](int code) {
             cal.Close(); // back to the main window's mode: Auto
             run.Drain();
@@ -411,10 +435,14 @@ ServiceRunner DeclareCalibration(CLI::App& sub) {
             bool ended = false;
             QString failure;
             QObject::connect(&cal, &CalibrationLogic::storeChainEnded, [&] { ended = true; });
-            QObject::connect(&cal, &CalibrationLogic::storeFailed, [&](const QString& why) { failure = why; });
+            QObject::connect(&cal, &CalibrationLogic::storeFailed,
+                             [&](const QString& why) { failure = why; });
             cal.StoreRatios();
-            if (!WaitFor(run, [&] { return ended || !failure.isEmpty(); }, &cal.lossGuard()) || !ended) {
-                err << (failure.isEmpty() ? "the unit did not confirm the ratio within 1000 ms" : Str(failure))
+            if (!WaitFor(
+                    run, [&] { return ended || !failure.isEmpty(); }, &cal.lossGuard()) ||
+                !ended) {
+                err << (failure.isEmpty() ? "the unit did not confirm the ratio within 1000 ms"
+                                          : Str(failure))
                     << std::endl;
                 return finish(1);
             }
@@ -422,8 +450,8 @@ ServiceRunner DeclareCalibration(CLI::App& sub) {
         } else if (*use) {
             cal.UseValues(args->offsets, args->ratios);
             out << "flags " << int(UseValuesFlags(args->offsets, args->ratios)) << " (offsets "
-                << (args->offsets ? "used" : "not used") << ", ratios " << (args->ratios ? "used" : "not used") << ")"
-                << std::endl;
+                << (args->offsets ? "used" : "not used") << ", ratios "
+                << (args->ratios ? "used" : "not used") << ")" << std::endl;
         }
         return finish(0);
     };
@@ -450,7 +478,8 @@ const CommandRow kCommands[] = {
      "voltmast-cli --port /dev/ttyUSB0 setup --serial 1234 --week 12 --year 2024 --hardware 3", DeclareSetup},
     {ServiceTool::RuntimeError, nullptr, "Show the runtime error log, after the resets asked for",
      "voltmast-cli --port /dev/ttyUSB0 errors --reset", DeclareErrors},
-    {ServiceTool::RuntimeError, "reboot", "Reboot the unit", "voltmast-cli --port /dev/ttyUSB0 reboot", DeclareReboot},
+    {ServiceTool::RuntimeError, "reboot", "Reboot the unit", "voltmast-cli --port /dev/ttyUSB0 reboot",
+     DeclareReboot},
     {ServiceTool::Eeprom, nullptr, "Read or write the unit's EEPROM",
      "voltmast-cli --port /dev/ttyUSB0 eeprom read -o unit.txt", DeclareEeprom},
     {ServiceTool::Calibration, nullptr, "Show and calibrate the high-power current measurement",

@@ -8,13 +8,18 @@
 
 namespace vm::cli {
 
+void ConnectSession(CliLink& link, UnitSession& unit) {
+    unit.SetConnected(true);
+    UsbThread* usb = &link.link();
+    QObject::connect(usb, &UsbThread::bytesReceived, &unit, &UnitSession::PutBytes);
+    QObject::connect(usb, &UsbThread::receiveGap, &unit, &UnitSession::OnReceiveGap);
+    QObject::connect(usb, &UsbThread::deviceLost, &unit, &UnitSession::OnDeviceLost);
+    QObject::connect(usb, &UsbThread::deviceReopened, &unit,
+                     [usb, &unit] { unit.OnDeviceReopened(usb->pendingFrames()); });
+}
+
 ServiceRun::ServiceRun(CliLink& link) : link_(link), unit_(link.link(), nullptr) {
-    unit_.SetConnected(true);
-    QObject::connect(&link.link(), &UsbThread::bytesReceived, &unit_, &UnitSession::PutBytes);
-    QObject::connect(&link.link(), &UsbThread::receiveGap, &unit_, &UnitSession::OnReceiveGap);
-    QObject::connect(&link.link(), &UsbThread::deviceLost, &unit_, &UnitSession::OnDeviceLost);
-    QObject::connect(&link.link(), &UsbThread::deviceReopened, &unit_,
-                     [this] { unit_.OnDeviceReopened(link_.link().pendingFrames()); });
+    ConnectSession(link, unit_);
 }
 
 bool ServiceRun::RunUntil(const std::function<bool()>& pred, int ms) { return RunEventsUntil(pred, ms); }

@@ -12,6 +12,8 @@ class CliLink;
 
 // Runs the event loop until pred holds or ms pass; true when it holds.
 bool RunEventsUntil(const std::function<bool()>& pred, int ms);
+// Feeds the unit session what the link receives and tells it of the link's losses.
+void ConnectSession(CliLink& link, UnitSession& unit);
 
 class ServiceRun {
 public:

@@ -19,7 +19,9 @@ QLabel* Label(QWidget* parent, const QString& name, const QString& text) {
     l->setObjectName(name);
     return l;
 }
-QString Named(const char* prefix, int channel) { return QString::fromLatin1(prefix) + QString::number(channel); }
+QString Named(const char* prefix, int channel) {
+    return QString::fromLatin1(prefix) + QString::number(channel);
+}
 } // namespace
 
 TCalibrationForm::TCalibrationForm(ServiceContext& context, QWidget* parent)
@@ -28,7 +30,8 @@ TCalibrationForm::TCalibrationForm(ServiceContext& context, QWidget* parent)
     setWindowTitle(QStringLiteral("Calibration"));
     auto* grid = new QGridLayout;
     const char* heads[] = {"", "Amps", "Ration", "10 bit A/D", "Målt Amps", "A/D Offset", "New Ration", ""};
-    for (int c = 0; c < 8; ++c) grid->addWidget(new QLabel(QString::fromUtf8(heads[c]), this), 0, c);
+    for (int c = 0; c < 8; ++c)
+        grid->addWidget(new QLabel(QString::fromUtf8(heads[c]), this), 0, c);
     for (int ch = 1; ch <= kCalibrationChannels; ++ch) {
         Row& r = rows_[static_cast<std::size_t>(ch)];
         const QString unknown = ch == 14 ? QStringLiteral("---") : QStringLiteral("--");
@@ -44,18 +47,20 @@ TCalibrationForm::TCalibrationForm(ServiceContext& context, QWidget* parent)
         button->setObjectName(Named("Btn_NewRation_", ch));
         connect(button, &QPushButton::clicked, this, [this, ch] { BtnNewRationClick(ch); });
         int c = 1;
-        for (QWidget* w : {static_cast<QWidget*>(r.amps), static_cast<QWidget*>(r.ratio), static_cast<QWidget*>(r.ad),
-                           static_cast<QWidget*>(r.current), static_cast<QWidget*>(r.offset),
-                           static_cast<QWidget*>(r.newRatio), static_cast<QWidget*>(button)})
+        for (QWidget* w :
+             {static_cast<QWidget*>(r.amps), static_cast<QWidget*>(r.ratio), static_cast<QWidget*>(r.ad),
+              static_cast<QWidget*>(r.current), static_cast<QWidget*>(r.offset),
+              static_cast<QWidget*>(r.newRatio), static_cast<QWidget*>(button)})
             grid->addWidget(w, ch, c++);
     }
     auto* heading = new QLabel(QStringLiteral("High power calibration"), this);
     auto* memo1 = new QPlainTextEdit(this);
     memo1->setObjectName(QStringLiteral("Memo1"));
     memo1->setReadOnly(true);
-    memo1->setPlainText(QString::fromUtf8("Der må ikke være tilsluttet noget på high power udgangene mens denne "
-                                          "kalibrering foretages. Tryk derefter på Store A/D offset, og når enheden "
-                                          "har opdateret sit A/D offset, gå videre til næste trin."));
+    memo1->setPlainText(
+        QString::fromUtf8("Der må ikke være tilsluttet noget på high power udgangene mens denne "
+                          "kalibrering foretages. Tryk derefter på Store A/D offset, og når enheden "
+                          "har opdateret sit A/D offset, gå videre til næste trin."));
     memo1->setMaximumHeight(70);
     Memo2 = new QPlainTextEdit(this);
     Memo2->setObjectName(QStringLiteral("Memo2"));
@@ -97,8 +102,9 @@ TCalibrationForm::TCalibrationForm(ServiceContext& context, QWidget* parent)
     connect(&logic_, &CalibrationLogic::newRatioChanged, this, [this](int ch, int ratio) {
         rows_[static_cast<std::size_t>(ch)].newRatio->setText(QString::number(ratio));
     });
-    connect(&logic_, &CalibrationLogic::storeFailed, this,
-            [this](const QString& why) { context_.prompt.ShowError(why); }, Qt::QueuedConnection);
+    connect(
+        &logic_, &CalibrationLogic::storeFailed, this,
+        [this](const QString& why) { context_.prompt.ShowError(why); }, Qt::QueuedConnection);
 }
 
 void TCalibrationForm::showEvent(QShowEvent* event) {

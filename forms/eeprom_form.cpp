@@ -28,7 +28,8 @@ class CellDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override {
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                          const QModelIndex& index) const override {
         auto* editor = new QLineEdit(parent);
         const QPersistentModelIndex cell(index);
         auto* model = const_cast<QAbstractItemModel*>(index.model());
@@ -58,7 +59,8 @@ QLineEdit* HexEdit(QWidget* parent, const char* name, const char* text) {
     auto* e = new QLineEdit(QString::fromLatin1(text), parent);
     e->setObjectName(QString::fromLatin1(name));
     e->setMaxLength(4);
-    e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9A-Fa-f]{0,4}")), e));
+    e->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9A-Fa-f]{0,4}")), e));
     return e;
 }
 
@@ -122,7 +124,8 @@ TEEPROMForm::TEEPROMForm(ServiceContext& context, QWidget* parent)
     EEStringGrid->setItemDelegate(new CellDelegate(EEStringGrid));
     EEStringGrid->verticalHeader()->hide();
     EEStringGrid->verticalHeader()->setDefaultSectionSize(20);
-    for (int c = 0; c < EepromModel::kColumns; ++c) EEStringGrid->setColumnWidth(c, 30);
+    for (int c = 0; c < EepromModel::kColumns; ++c)
+        EEStringGrid->setColumnWidth(c, 30);
     EEStringGrid->setColumnWidth(EepromModel::kAddressColumn, 44);
     EEStringGrid->setColumnWidth(EepromModel::kAsciiColumn, 134);
     EEStringGrid->horizontalHeader()->setStretchLastSection(true);
@@ -144,14 +147,17 @@ TEEPROMForm::TEEPROMForm(ServiceContext& context, QWidget* parent)
     connect(save, &QPushButton::clicked, this, &TEEPROMForm::FileSaveBtnClick);
     connect(&transfer_, &EepromTransfer::progressChanged, EEPROMProgressBar, &QProgressBar::setValue);
     connect(&transfer_, &EepromTransfer::progressChanged, this, [this] {
-        if (transfer_.mode() == EepromTransfer::Mode::Reading) EEPROMReadBtn->setText(QStringLiteral("Reading"));
-        if (transfer_.mode() == EepromTransfer::Mode::Writing) EEPROMWriteBtn->setText(QStringLiteral("Writing"));
+        if (transfer_.mode() == EepromTransfer::Mode::Reading)
+            EEPROMReadBtn->setText(QStringLiteral("Reading"));
+        if (transfer_.mode() == EepromTransfer::Mode::Writing)
+            EEPROMWriteBtn->setText(QStringLiteral("Writing"));
     });
     connect(&transfer_, &EepromTransfer::finished, this, &TEEPROMForm::transferEnded);
     connect(&transfer_, &EepromTransfer::failed, this, &TEEPROMForm::transferEnded);
     // The reply timer is no receive dispatch, but a device-loss end may come from one: show it after.
-    connect(&transfer_, &EepromTransfer::failed, this,
-            [this](const QString& why) { context_.prompt.ShowError(why); }, Qt::QueuedConnection);
+    connect(
+        &transfer_, &EepromTransfer::failed, this,
+        [this](const QString& why) { context_.prompt.ShowError(why); }, Qt::QueuedConnection);
 }
 
 std::optional<EepromRange> TEEPROMForm::rangeOf(QLineEdit* start, QLineEdit* end) {
@@ -190,7 +196,8 @@ void TEEPROMForm::fill(std::uint8_t value) {
 
 void TEEPROMForm::FileLoadBtnClick() {
     const QString name =
-        context_.prompt.AskOpenFile(QStringLiteral("Text files (*.txt);;Bin files (*.bin)"), QString()).trimmed();
+        context_.prompt.AskOpenFile(QStringLiteral("Text files (*.txt);;Bin files (*.bin)"), QString())
+            .trimmed();
     if (name.isEmpty()) return;
     const QString refused = LoadEepromFile(name, image_);
     if (!refused.isEmpty()) context_.prompt.ShowError(refused);
@@ -200,7 +207,8 @@ void TEEPROMForm::FileSaveBtnClick() {
     const auto range = rangeOf(FileStartEdit, FileEndEdit);
     if (!range) return;
     const QString name =
-        context_.prompt.AskSaveFile(QStringLiteral("text file (*.txt);;bin (*.bin)"), QStringLiteral("txt"), QString())
+        context_.prompt
+            .AskSaveFile(QStringLiteral("text file (*.txt);;bin (*.bin)"), QStringLiteral("txt"), QString())
             .trimmed();
     if (name.isEmpty()) return;
     if (QFileInfo::exists(name) &&

@@ -26,11 +26,14 @@ public:
 
 ServiceWindow MakeFirmware(ServiceContext& context, QWidget* parent) {
     std::unique_ptr<RawLink> raw;
-    if (context.link) raw = std::make_unique<UsbRawLink>(*context.link);
-    else raw = std::make_unique<ClosedRawLink>();
+    if (context.link)
+        raw = std::make_unique<UsbRawLink>(*context.link);
+    else
+        raw = std::make_unique<ClosedRawLink>();
     UnitSession& unit = context.unit;
     auto reboot = [&unit] { unit.Send(LinkPacket::make(kGroupApp, msg::REBOOT_REQ)); };
-    auto form = std::make_unique<TFirmware>(std::move(raw), context.prompt, context.settingsPath, reboot, parent);
+    auto form =
+        std::make_unique<TFirmware>(std::move(raw), context.prompt, context.settingsPath, reboot, parent);
     if (context.link) {
         QObject::connect(context.link, &UsbThread::rawBytesReceived, form.get(), &TFirmware::ReceiveBytes);
         QObject::connect(context.link, &UsbThread::deviceLost, form.get(), &TFirmware::OnDeviceLost);
@@ -40,8 +43,8 @@ ServiceWindow MakeFirmware(ServiceContext& context, QWidget* parent) {
 
 ServiceWindow MakeFia(ServiceContext& context, QWidget* parent) {
     UnitSession& unit = context.unit;
-    auto form = std::make_unique<TFIA_Form>(unit.link(), context.prompt, context.settingsPath,
-                                            [&unit] { return unit.stats().version; }, parent);
+    auto form = std::make_unique<TFIA_Form>(
+        unit.link(), context.prompt, context.settingsPath, [&unit] { return unit.stats().version; }, parent);
     PacketReceiver* receiver = form.get();
     return {std::move(form), receiver};
 }

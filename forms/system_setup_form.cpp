@@ -55,12 +55,16 @@ TSystemSetupForm::TSystemSetupForm(ServiceContext& context, QWidget* parent)
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(&logic_, &SetupLogic::dataRead, this, &TSystemSetupForm::show);
     // Raised inside the receive dispatch: the boxes open after it.
-    connect(&logic_, &SetupLogic::stored, this, [this] {
-        MaunUnitVersion->setText(context_.unit.stats().version);
-        context_.prompt.ShowMessage(QString::fromLatin1(kDataStored));
-    }, Qt::QueuedConnection);
-    connect(&logic_, &SetupLogic::storeFailed, this,
-            [this](const QString& why) { context_.prompt.ShowError(why); }, Qt::QueuedConnection);
+    connect(
+        &logic_, &SetupLogic::stored, this,
+        [this] {
+            MaunUnitVersion->setText(context_.unit.stats().version);
+            context_.prompt.ShowMessage(QString::fromLatin1(kDataStored));
+        },
+        Qt::QueuedConnection);
+    connect(
+        &logic_, &SetupLogic::storeFailed, this,
+        [this](const QString& why) { context_.prompt.ShowError(why); }, Qt::QueuedConnection);
 }
 
 void TSystemSetupForm::showEvent(QShowEvent* event) {

@@ -52,8 +52,8 @@ private:
     std::unique_ptr<QTimer> holdTimer_;
     QString description_;
     QString lastError_;
-    bool writing_ = false;     // a frame is on its way out
-    bool lossPending_ = false; // the first read error was seen; close follows
+    bool writing_ = false;            // a frame is on its way out
+    bool lossPending_ = false;        // the first read error was seen; close follows
     std::uint64_t partialTicket_ = 0; // the frame the port took part of, if any
     int partialSent_ = 0;
 };

@@ -26,14 +26,18 @@ bool TrafficLog::showing() const {
 
 void TrafficLog::LogLine(const QString& text, quint32 colour) {
     if (offline_) return;
-    if (showing()) Q_EMIT line(text, colour);
-    else hold({text, {}, colour});
+    if (showing())
+        Q_EMIT line(text, colour);
+    else
+        hold({text, {}, colour});
 }
 
 void TrafficLog::LogTxFrame(const std::uint8_t* frame, int length) {
     if (offline_ || length <= 0) return;
-    if (showing()) Q_EMIT line(TxTraceLine(frame, length), kColourTxTrace);
-    else hold({{}, QByteArray(reinterpret_cast<const char*>(frame), length), kColourTxTrace});
+    if (showing())
+        Q_EMIT line(TxTraceLine(frame, length), kColourTxTrace);
+    else
+        hold({{}, QByteArray(reinterpret_cast<const char*>(frame), length), kColourTxTrace});
 }
 
 void TrafficLog::hold(Held entry) {
@@ -56,10 +60,11 @@ void TrafficLog::setWatched(bool watched) {
         lines.swap(held_);
     }
     for (const Held& h : lines)
-        Q_EMIT line(h.text.isEmpty() && !h.frame.isEmpty()
-                        ? TxTraceLine(reinterpret_cast<const std::uint8_t*>(h.frame.constData()), int(h.frame.size()))
-                        : h.text,
-                    h.colour);
+        Q_EMIT line(
+            h.text.isEmpty() && !h.frame.isEmpty()
+                ? TxTraceLine(reinterpret_cast<const std::uint8_t*>(h.frame.constData()), int(h.frame.size()))
+                : h.text,
+            h.colour);
 }
 
 } // namespace vm

@@ -44,8 +44,8 @@ Q_SIGNALS:
 
 private:
     struct Held {
-        QString text;      // empty for a transmitted frame
-        QByteArray frame;  // the frame's bytes otherwise
+        QString text;     // empty for a transmitted frame
+        QByteArray frame; // the frame's bytes otherwise
         quint32 colour = 0;
     };
     void hold(Held entry);

@@ -118,7 +118,8 @@ void LinkWorker::pump() {
     }
     // A frame the port took only part of goes on from its first unsent byte.
     const int from = frame.ticket == partialTicket_ ? partialSent_ : 0;
-    const qint64 n = port_->write(reinterpret_cast<const char*>(frame.bytes.data()) + from, frame.length - from);
+    const qint64 n =
+        port_->write(reinterpret_cast<const char*>(frame.bytes.data()) + from, frame.length - from);
     if (n == frame.length - from) {
         QMutexLocker lock(&owner_->queueLock_);
         owner_->queue_.release(frame.ticket);
@@ -359,8 +360,10 @@ void UsbThread::noteDropped(qint64 droppedTotal) {
     burstDropped_ += droppedTotal - droppedSeen_;
     droppedSeen_ = droppedTotal;
     if (!burstClock_.isValid()) burstClock_.start();
-    if (burstClock_.elapsed() >= kOverflowReportMs) ReportReceiveOverflow();
-    else overflowTimer_.start(); // the burst is over once this runs out
+    if (burstClock_.elapsed() >= kOverflowReportMs)
+        ReportReceiveOverflow();
+    else
+        overflowTimer_.start(); // the burst is over once this runs out
 }
 
 void UsbThread::ReportReceiveOverflow() {
@@ -390,9 +393,14 @@ qsizetype UsbThread::peakPendingRxBytes() const {
 
 void UsbThread::handOff(const QByteArray& bytes) {
     switch (route_.load()) {
-    case 0: Q_EMIT bytesReceived(bytes); break;
-    case 1: Q_EMIT rawBytesReceived(bytes); break;
-    default: break; // dropped
+    case 0:
+        Q_EMIT bytesReceived(bytes);
+        break;
+    case 1:
+        Q_EMIT rawBytesReceived(bytes);
+        break;
+    default:
+        break; // dropped
     }
 }
 

@@ -57,7 +57,8 @@ public:
     // Closes the port; the description is forgotten. Queued frames stay queued.
     void Close();
 
-    // Route for received bytes; a change is also a receiveGap(). Reports whether the link is open (the route is set anyway).
+    // Route for received bytes; a change is also a receiveGap(). Reports whether the link is open (the route
+    // is set anyway).
     bool SetRoute(RxRoute route);
     RxRoute route() const { return route_.load(); }
     LinkState state() const { return state_.load(); }
@@ -108,7 +109,7 @@ private:
     friend class LinkWorker;
     // Worker thread: keeps what fits and asks the owner's thread to take it.
     void takeReceived(const QByteArray& bytes);
-    void postReceived();       // worker thread: the hold ended
+    void postReceived(); // worker thread: the hold ended
     bool rxHeldNow() const;
     void postReceivedLocked(); // rxLock_ held
     // Owner's thread: hands on everything that arrived since the last time.

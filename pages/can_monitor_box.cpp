@@ -66,8 +66,10 @@ void CanMonitorBox::FlushLines() {
     const bool atEnd = bar->value() >= bar->maximum();
     const int kept = bar->value();
     MemoCanMonitor->appendPlainText(text);
-    if (atEnd) bar->setValue(bar->maximum());
-    else bar->setValue(kept);
+    if (atEnd)
+        bar->setValue(bar->maximum());
+    else
+        bar->setValue(kept);
 }
 
 } // namespace vm

@@ -188,8 +188,9 @@ QGroupBox* GeneralPage::buildStatus() {
         (*row.label)->setObjectName(QLatin1String(row.objectName));
         (*row.label)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         // A fixed size: a new value must not lay out (and so repaint) the page again.
-        (*row.label)->setFixedSize(fontMetrics().horizontalAdvance(QStringLiteral("0000.0 A")) + 4,
-                                   fontMetrics().height());
+        (*row.label)
+            ->setFixedSize(fontMetrics().horizontalAdvance(QStringLiteral("0000.0 A")) + 4,
+                           fontMetrics().height());
         // Opaque, so a new value repaints the label alone, not the page beneath it.
         (*row.label)->setAutoFillBackground(true);
         grid->addWidget(*row.label, r++, 1);

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <array>
-#include <functional>
 #include <cstddef>
+#include <functional>
 
 namespace vm {
 
@@ -42,7 +42,8 @@ public:
     }
     PacketReceiver* published(ServiceSlot slot) const { return slots_[index(slot)]; }
     bool anyPublished() const {
-        return std::any_of(slots_.begin(), slots_.end(), [](const PacketReceiver* r) { return r != nullptr; });
+        return std::any_of(slots_.begin(), slots_.end(),
+                           [](const PacketReceiver* r) { return r != nullptr; });
     }
     std::function<void()> changed; // after every publish and withdraw
 

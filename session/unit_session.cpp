@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "protocol/message_catalogue.h"
 #include "link/traffic_lines.h"
 #include "link/traffic_log.h"
+#include "protocol/message_catalogue.h"
 #include "session/version_check.h"
 
 namespace vm {
@@ -16,18 +16,30 @@ namespace {
 // Answers of the configuration transfer: acknowledgements and blocks.
 bool IsConfigAnswer(std::uint8_t code) {
     switch (code) {
-    case msg::OUTPUT_CFG_WRITE_DONE: case msg::OUTPUT_CFG:
-    case msg::INPUT_CFG_WRITE_DONE: case msg::INPUT_CFG:
-    case msg::PWM_CFG_WRITE_DONE: case msg::PWM_CFG:
-    case msg::LOW_BATT_CFG_WRITE_DONE: case msg::LOW_BATT_CFG:
-    case msg::START_BUTTON_CFG_WRITE_DONE: case msg::START_BUTTON_CFG:
-    case msg::CAN_RULE_WRITE_DONE: case msg::CAN_RULE:
-    case msg::VIRTUAL_INPUT_WRITE_DONE: case msg::VIRTUAL_INPUT:
-    case msg::CAN_EXPORT1_WRITE_DONE: case msg::CAN_EXPORT1:
-    case msg::FLASH_WRITE_DONE: case msg::FLASH:
-    case msg::CAN_EXPORT_WRITE_DONE: case msg::CAN_EXPORT:
-    case msg::BOX_NAME_WRITE_DONE: case msg::BOX_NAME:
-    case msg::CAN_SETTINGS_WRITE_DONE: case msg::CAN_SETTINGS:
+    case msg::OUTPUT_CFG_WRITE_DONE:
+    case msg::OUTPUT_CFG:
+    case msg::INPUT_CFG_WRITE_DONE:
+    case msg::INPUT_CFG:
+    case msg::PWM_CFG_WRITE_DONE:
+    case msg::PWM_CFG:
+    case msg::LOW_BATT_CFG_WRITE_DONE:
+    case msg::LOW_BATT_CFG:
+    case msg::START_BUTTON_CFG_WRITE_DONE:
+    case msg::START_BUTTON_CFG:
+    case msg::CAN_RULE_WRITE_DONE:
+    case msg::CAN_RULE:
+    case msg::VIRTUAL_INPUT_WRITE_DONE:
+    case msg::VIRTUAL_INPUT:
+    case msg::CAN_EXPORT1_WRITE_DONE:
+    case msg::CAN_EXPORT1:
+    case msg::FLASH_WRITE_DONE:
+    case msg::FLASH:
+    case msg::CAN_EXPORT_WRITE_DONE:
+    case msg::CAN_EXPORT:
+    case msg::BOX_NAME_WRITE_DONE:
+    case msg::BOX_NAME:
+    case msg::CAN_SETTINGS_WRITE_DONE:
+    case msg::CAN_SETTINGS:
         return true;
     default:
         return false;
@@ -45,7 +57,8 @@ QString CanMonitorLine(const LinkPacket& p) {
     constexpr int kDataAt = 7, kMaxData = 8;
     const int present = std::min<int>(p.length(), p.size) - kDataAt;
     const int count = std::min({int(p.at(6)), present, kMaxData});
-    for (int i = 0; i < count; ++i) line += QLatin1Char(' ') + hex(p.at(7 + i), 2);
+    for (int i = 0; i < count; ++i)
+        line += QLatin1Char(' ') + hex(p.at(7 + i), 2);
     return line;
 }
 
@@ -63,7 +76,8 @@ UnitSession::UnitSession(PacketLink& link, TrafficLog* log, QObject* parent)
 }
 
 void UnitSession::PutBytes(const QByteArray& bytes) {
-    assembler_.PutBytes(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<int>(bytes.size()));
+    assembler_.PutBytes(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                        static_cast<int>(bytes.size()));
 }
 
 void UnitSession::OnReceiveGap() { assembler_.Resync(); }
@@ -183,9 +197,15 @@ void UnitSession::PollTick() {
     UpdateHandOffHold();
     if (busy() || !pollsNow() || !state_.connected) return;
     switch (pollStep_) {
-    case 0: sendRequest(msg::LIVE_VALUES_REQ); break;
-    case 1: sendRequest(msg::CHANNEL_STATE_REQ, {255}); break;
-    default: sendRequest(msg::INPUT_STATE_REQ); break;
+    case 0:
+        sendRequest(msg::LIVE_VALUES_REQ);
+        break;
+    case 1:
+        sendRequest(msg::CHANNEL_STATE_REQ, {255});
+        break;
+    default:
+        sendRequest(msg::INPUT_STATE_REQ);
+        break;
     }
     pollStep_ = (pollStep_ + 1) % 3;
 }

@@ -2,11 +2,11 @@
 // The main window's core without its widgets: receive dispatch, the poll and
 // keep-alive cycles, the live status model, unit statistics and test mode.
 // The GUI binds widgets to it; the CLI runs it headless with the same timers.
+#include "protocol/frame_codec.h"
 #include "session/live_status.h"
 #include "session/service_windows.h"
 #include "session/session_state.h"
 #include "session/unit_models.h"
-#include "protocol/frame_codec.h"
 
 #include <QObject>
 #include <QTimer>

@@ -38,7 +38,8 @@ void AddDiagnosticHandlers(SimHandlerTable& table) {
 }
 
 LinkPacket MakeCanMonitorFramePacket(const SimCanFrame& frame) {
-    std::vector<std::uint8_t> payload = {static_cast<std::uint8_t>(frame.id), static_cast<std::uint8_t>(frame.id >> 8),
+    std::vector<std::uint8_t> payload = {static_cast<std::uint8_t>(frame.id),
+                                         static_cast<std::uint8_t>(frame.id >> 8),
                                          static_cast<std::uint8_t>(frame.data.size())};
     payload.insert(payload.end(), frame.data.begin(), frame.data.end());
     return Make(msg::CAN_MONITOR_FRAME, payload);

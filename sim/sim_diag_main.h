@@ -44,8 +44,9 @@ inline bool ApplyCounterSpec(const std::string& spec, SimDiagnostics& d) {
 } // namespace detail
 
 inline void AddDiagOptions(CLI::App& app, DiagOptions& o) {
-    app.add_option("--diag", o.counters,
-                   "Fault counters of a channel: CH:SHORTS, or CH:SHORTS:TRIPS:LEVEL:LOW for 1..18 (repeatable)")
+    app.add_option(
+           "--diag", o.counters,
+           "Fault counters of a channel: CH:SHORTS, or CH:SHORTS:TRIPS:LEVEL:LOW for 1..18 (repeatable)")
         ->type_name("CH:COUNTS");
     app.add_option("--monitor-interval", o.monitorIntervalMs,
                    "Milliseconds between CAN monitor frames while the monitor is on (0: as fast as the wire)")
@@ -58,7 +59,8 @@ inline bool ApplyDiagOptions(SimPty& sim, const DiagOptions& o) {
     SimDiagnostics counters;
     for (const std::string& spec : o.counters) {
         if (!detail::ApplyCounterSpec(spec, counters)) {
-            std::cerr << "--diag " << spec << ": want CH:SHORTS (CH 1..34) or CH:SHORTS:TRIPS:LEVEL:LOW (CH 1..18)\n";
+            std::cerr << "--diag " << spec
+                      << ": want CH:SHORTS (CH 1..34) or CH:SHORTS:TRIPS:LEVEL:LOW (CH 1..18)\n";
             return false;
         }
     }
@@ -85,18 +87,22 @@ inline bool RunDiagCommand(const std::string& line, SimPty& sim) {
         if (ok) {
             // Checked here so the reply can say whether it took.
             SimDiagnostics probe;
-            applied = b == "short" ? probe.setShorts(int(ch), int(n))
+            applied = b == "short"  ? probe.setShorts(int(ch), int(n))
                       : b == "trip" ? probe.setTrips(int(ch), int(n), int(level))
                                     : probe.setLowCurrents(int(ch), int(n));
         }
         if (!applied) {
-            std::cerr << "diag wants CH short N (CH 1..34), CH trip N LEVEL or CH low N (CH 1..18), or clear\n";
+            std::cerr
+                << "diag wants CH short N (CH 1..34), CH trip N LEVEL or CH low N (CH 1..18), or clear\n";
             return true;
         }
         sim.changeState([=](SimState& s) {
-            if (b == "short") s.diagnostics.setShorts(int(ch), int(n));
-            else if (b == "trip") s.diagnostics.setTrips(int(ch), int(n), int(level));
-            else s.diagnostics.setLowCurrents(int(ch), int(n));
+            if (b == "short")
+                s.diagnostics.setShorts(int(ch), int(n));
+            else if (b == "trip")
+                s.diagnostics.setTrips(int(ch), int(n), int(level));
+            else
+                s.diagnostics.setLowCurrents(int(ch), int(n));
         });
         std::cerr << "channel " << ch << " " << b << " " << n << "\n";
     } else if (word == "monitor" && a == "interval") {

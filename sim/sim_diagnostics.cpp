@@ -10,10 +10,12 @@ constexpr int kMaxBurst = 64; // frames one tick may make up after a stall
 } // namespace
 
 bool SimDiagnostics::setShorts(int channel, int count) {
-    if (channel >= 1 && channel <= kHighPower) high[std::size_t(channel - 1)].shortCircuits = Count(count);
+    if (channel >= 1 && channel <= kHighPower)
+        high[std::size_t(channel - 1)].shortCircuits = Count(count);
     else if (channel > kHighPower && channel <= kHighPower + kLowPower)
         lowShorts[std::size_t(channel - kHighPower - 1)] = Count(count);
-    else return false;
+    else
+        return false;
     return true;
 }
 
@@ -47,7 +49,9 @@ std::vector<std::uint8_t> SimDiagnostics::lowPowerPayload() const {
 
 SimCanMonitor::SimCanMonitor() {
     // What a vehicle bus might carry: an engine speed, a door, a switch panel.
-    frames_ = {{0x1A0, {0x01, 0xFE}}, {0x2F1, {0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, 0x80}}, {0x005, {}},
+    frames_ = {{0x1A0, {0x01, 0xFE}},
+               {0x2F1, {0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, 0x80}},
+               {0x005, {}},
                {0x7FF, {0xC0, 0xDB}}};
 }
 

@@ -17,7 +17,8 @@ std::uint8_t SimFirmware::FactoryByte(std::uint32_t address) {
 }
 
 SimFirmware::SimFirmware() : program(kProgramBytes) {
-    for (std::uint32_t i = 0; i < kProgramBytes; ++i) program[i] = FactoryByte(i);
+    for (std::uint32_t i = 0; i < kProgramBytes; ++i)
+        program[i] = FactoryByte(i);
 }
 
 void SimBootloader::enter(SimTime now) {
@@ -56,9 +57,11 @@ void SimBootloader::take(std::uint8_t byte, SimTime now, std::vector<std::uint8_
         return;
     }
     if (block_.size() < static_cast<std::size_t>(boot::kBlockBytes)) return;
-    const std::uint32_t page = static_cast<std::uint32_t>(block_[0]) << 16 | static_cast<std::uint32_t>(block_[1]) << 8;
+    const std::uint32_t page =
+        static_cast<std::uint32_t>(block_[0]) << 16 | static_cast<std::uint32_t>(block_[1]) << 8;
     std::uint8_t sum = 0;
-    for (int i = 2; i < 2 + boot::kPageBytes; ++i) sum = static_cast<std::uint8_t>(sum + block_[static_cast<std::size_t>(i)]);
+    for (int i = 2; i < 2 + boot::kPageBytes; ++i)
+        sum = static_cast<std::uint8_t>(sum + block_[static_cast<std::size_t>(i)]);
     if (sum != block_.back() || page + boot::kPageBytes > program.size()) {
         out.push_back(boot::kAbort);
         ++aborted_;
@@ -88,9 +91,12 @@ void SimBootloader::tick(SimTime now, std::vector<std::uint8_t>& out) {
 
 std::optional<SimTime> SimBootloader::nextDue() const {
     switch (phase_) {
-    case Phase::Prompting: return std::min(nextPrompt_, promptUntil_);
-    case Phase::Receiving: return lastByte_ + boot::kReceiveTimeout;
-    case Phase::Off: break;
+    case Phase::Prompting:
+        return std::min(nextPrompt_, promptUntil_);
+    case Phase::Receiving:
+        return lastByte_ + boot::kReceiveTimeout;
+    case Phase::Off:
+        break;
     }
     return std::nullopt;
 }
@@ -106,8 +112,6 @@ void FiaRead(SimState& state, const LinkPacket& request, SimReplies& out) {
 
 } // namespace
 
-void AddFirmwareHandlers(SimHandlerTable& table) {
-    table.add(kGroupApp, msg::FIA_READ, FiaRead);
-}
+void AddFirmwareHandlers(SimHandlerTable& table) { table.add(kGroupApp, msg::FIA_READ, FiaRead); }
 
 } // namespace vm::sim

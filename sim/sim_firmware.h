@@ -45,7 +45,8 @@ public:
     Phase phase() const { return phase_; }
 
     // One byte from the tool; what the bootloader sends back goes to out.
-    void take(std::uint8_t byte, SimTime now, std::vector<std::uint8_t>& program, std::vector<std::uint8_t>& out);
+    void take(std::uint8_t byte, SimTime now, std::vector<std::uint8_t>& program,
+              std::vector<std::uint8_t>& out);
     // What it sends of its own accord by now (prompts), and giving up.
     void tick(SimTime now, std::vector<std::uint8_t>& out);
     // When tick() has something to do next; none while off.
@@ -62,8 +63,8 @@ private:
     SimTime nextPrompt_{};
     SimTime promptUntil_{};
     SimTime lastByte_{};
-    std::vector<std::uint8_t> block_;                                  // at most kBlockBytes
-    std::map<std::uint32_t, std::vector<std::uint8_t>> pages_;          // at most kProgramBytes / 256
+    std::vector<std::uint8_t> block_;                          // at most kBlockBytes
+    std::map<std::uint32_t, std::vector<std::uint8_t>> pages_; // at most kProgramBytes / 256
     int written_ = 0;
     int aborted_ = 0;
 };

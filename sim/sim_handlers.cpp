@@ -15,8 +15,7 @@ const SimHandler* SimHandlerTable::find(std::uint8_t group, std::uint8_t command
 
 LinkPacket MakeStatusPacket(const std::string& version, std::uint32_t seconds) {
     std::uint8_t payload[layout::kStatusLength - kMinPacketLength] = {};
-    const std::size_t textLen =
-        std::min(version.size(), static_cast<std::size_t>(layout::kVersionTextMax));
+    const std::size_t textLen = std::min(version.size(), static_cast<std::size_t>(layout::kVersionTextMax));
     std::copy_n(version.begin(), textLen, payload);
     // The counter shares the text area; short texts end before it.
     const int at = layout::kUptimePos - kMinPacketLength;
@@ -36,13 +35,9 @@ void StatusReq(SimState& state, const LinkPacket&, SimReplies& out) {
 
 } // namespace
 
-void AddServiceHandlers(SimHandlerTable& table) {
-    AddServiceToolHandlers(table);
-}
+void AddServiceHandlers(SimHandlerTable& table) { AddServiceToolHandlers(table); }
 
-void AddStatusHandlers(SimHandlerTable& table) {
-    table.add(kGroupApp, msg::STATUS_REQ, StatusReq);
-}
+void AddStatusHandlers(SimHandlerTable& table) { table.add(kGroupApp, msg::STATUS_REQ, StatusReq); }
 
 void AddAllHandlers(SimHandlerTable& table) {
     AddServiceHandlers(table);

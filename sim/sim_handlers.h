@@ -23,8 +23,8 @@ constexpr int kVersionTextPos = 4;
 constexpr int kVersionTextMax = 20;
 constexpr int kUptimePos = 17; // 24-bit seconds, high byte first
 
-constexpr int kLiveValuesLength = 10;  // 4, 5 error counts; 6, 7 total current; 8 battery; 9 °C
-constexpr int kInputStateLength = 10;  // 4, 5 inputs; 6..9 CAN inputs
+constexpr int kLiveValuesLength = 10;   // 4, 5 error counts; 6, 7 total current; 8 battery; 9 °C
+constexpr int kInputStateLength = 10;   // 4, 5 inputs; 6..9 CAN inputs
 constexpr int kChannelStateLength = 10; // 4 channel; 5 switch; 6 fault; 7, 8 current; 9 highlight
 constexpr int kTestModeDoneLength = 5;
 constexpr int kUnitStatsLength = 8; // 4, 5 max current (low first); 6 max °C; 7 watchdog
@@ -55,12 +55,12 @@ private:
     std::map<std::pair<std::uint8_t, std::uint8_t>, SimHandler> handlers_;
 };
 
-void AddServiceHandlers(SimHandlerTable& table); // group 0
-void AddStatusHandlers(SimHandlerTable& table);  // group 1: status and version
-void AddLiveHandlers(SimHandlerTable& table);    // group 1: live status, test mode, statistics
-void AddConfigHandlers(SimHandlerTable& table);  // group 1: configuration, factory reset, reboot
-void AddFirmwareHandlers(SimHandlerTable& table); // group 1: program memory read
-void AddDiagnosticHandlers(SimHandlerTable& table); // group 1: fault counters, CAN monitor
+void AddServiceHandlers(SimHandlerTable& table);     // group 0
+void AddStatusHandlers(SimHandlerTable& table);      // group 1: status and version
+void AddLiveHandlers(SimHandlerTable& table);        // group 1: live status, test mode, statistics
+void AddConfigHandlers(SimHandlerTable& table);      // group 1: configuration, factory reset, reboot
+void AddFirmwareHandlers(SimHandlerTable& table);    // group 1: program memory read
+void AddDiagnosticHandlers(SimHandlerTable& table);  // group 1: fault counters, CAN monitor
 void AddServiceToolHandlers(SimHandlerTable& table); // ping, error log, EEPROM, setup, calibration
 void AddAllHandlers(SimHandlerTable& table);
 

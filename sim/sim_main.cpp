@@ -1,8 +1,8 @@
 // voltmast-sim: the simulated unit on a pseudo-terminal. Prints the link path
 // as its first line and serves until SIGINT or SIGTERM. Commands on stdin are
 // listed in kCommandHelp.
-#include "sim/sim_pty.h"
 #include "sim/sim_diag_main.h"
+#include "sim/sim_pty.h"
 #include "sim/sim_service_main.h"
 
 #include <CLI/CLI.hpp>
@@ -153,8 +153,7 @@ int main(int argc, char** argv) {
     app.footer(kCommandHelp);
     app.add_option("--version-text", options.version, "Software version text in STATUS")
         ->capture_default_str();
-    app.add_option("--link", linkPath, "Path of the symbolic link to the terminal")
-        ->type_name("PATH");
+    app.add_option("--link", linkPath, "Path of the symbolic link to the terminal")->type_name("PATH");
     app.add_flag("--no-pacing", noPacing, "Answer as fast as possible instead of at 38400 baud");
     app.add_flag("--per-byte", options.perByte, "Paced replies leave byte by byte instead of whole frames");
     app.add_option("--reply-delay", options.replyDelayMs, "Extra delay before each answer (ms)")
@@ -225,8 +224,8 @@ int main(int argc, char** argv) {
     std::cout << sim.path() << std::endl;
 
     const auto started = Clock::now();
-    auto nextUnplug = plan.afterMs >= 0 ? started + std::chrono::milliseconds(plan.afterMs)
-                                        : Clock::time_point::max();
+    auto nextUnplug =
+        plan.afterMs >= 0 ? started + std::chrono::milliseconds(plan.afterMs) : Clock::time_point::max();
     int stdinFd = STDIN_FILENO;
     std::string pending;
     bool running = true;

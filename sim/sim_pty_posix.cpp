@@ -5,9 +5,9 @@
 #include "sim/sim_unit.h"
 
 #include <algorithm>
-#include <chrono>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -39,8 +39,7 @@ void RemoveStaleLinks(const std::string& dir) {
         const std::string name = entry.path().filename().string();
         long pid = 0;
         int n = 0, used = 0;
-        if (std::sscanf(name.c_str(), "voltmast-sim-%ld-%d%n", &pid, &n, &used) != 2 || pid <= 0)
-            continue;
+        if (std::sscanf(name.c_str(), "voltmast-sim-%ld-%d%n", &pid, &n, &used) != 2 || pid <= 0) continue;
         const std::string rest = name.substr(static_cast<std::size_t>(used));
         if (!rest.empty() && rest != ".new") continue;
         if (!entry.is_symlink(ec)) continue;
@@ -138,7 +137,8 @@ struct SimPty::Impl {
 
     void applyCommands() {
         char buf[64];
-        while (::read(wakeRead, buf, sizeof buf) > 0) {}
+        while (::read(wakeRead, buf, sizeof buf) > 0) {
+        }
         std::vector<Command> todo;
         {
             std::lock_guard lock(commandMutex);
@@ -146,10 +146,18 @@ struct SimPty::Impl {
         }
         for (const Command& c : todo) {
             switch (c.kind) {
-            case Command::Disconnect: hangUp(Now() + Nanos(std::max(c.value, 0)) * 1'000'000); break;
-            case Command::Silent: unit.setSilent(c.value != 0); break;
-            case Command::Stop: stopping = true; break;
-            case Command::ChangeState: c.change(unit.state()); break;
+            case Command::Disconnect:
+                hangUp(Now() + Nanos(std::max(c.value, 0)) * 1'000'000);
+                break;
+            case Command::Silent:
+                unit.setSilent(c.value != 0);
+                break;
+            case Command::Stop:
+                stopping = true;
+                break;
+            case Command::ChangeState:
+                c.change(unit.state());
+                break;
             }
         }
     }
@@ -165,8 +173,10 @@ struct SimPty::Impl {
 
     void reconnect(Nanos now) {
         std::string error;
-        if (link.open(path, &error)) reconnectAt = -1;
-        else reconnectAt = now + kReopenRetry;
+        if (link.open(path, &error))
+            reconnectAt = -1;
+        else
+            reconnectAt = now + kReopenRetry;
     }
 
     void readInput() {
@@ -177,8 +187,7 @@ struct SimPty::Impl {
             const Nanos readAt = Now();
             for (ssize_t i = 0; i < n; ++i) {
                 // A byte is in once its ten bits have followed the previous byte's.
-                const Nanos arrival =
-                    options.paced ? std::max(readAt, lastArrival) + kByteTime : readAt;
+                const Nanos arrival = options.paced ? std::max(readAt, lastArrival) + kByteTime : readAt;
                 lastArrival = arrival;
                 rx.push_back({buf[i], arrival});
             }
@@ -199,7 +208,8 @@ struct SimPty::Impl {
                 last = b.arrival;
                 if (b.byte == SLIP_END) break;
             }
-            for (const SimFrame& frame : unit.feed(chunk)) schedule(frame, last);
+            for (const SimFrame& frame : unit.feed(chunk))
+                schedule(frame, last);
         }
     }
 
@@ -218,14 +228,16 @@ struct SimPty::Impl {
 
     // What the unit sends unasked (the bootloader's prompt) leaves when it is due.
     void tickUnit(Nanos now) {
-        for (const SimFrame& frame : unit.tick()) schedule(frame, now);
+        for (const SimFrame& frame : unit.tick())
+            schedule(frame, now);
     }
 
     // The unit's next unasked output, on this file's clock.
     Nanos unitDue() const {
         const auto due = unit.nextTick();
         if (!due) return -1;
-        const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(*due - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(*due - std::chrono::steady_clock::now());
         return Now() + std::max<Nanos>(left.count(), 0);
     }
 
@@ -280,12 +292,13 @@ struct SimPty::Impl {
             return;
         }
         const timespec at = ToTimespec(deadline);
-        while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {}
+        while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
+        }
     }
 
     void run() {
 #ifdef __linux__
-        ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL); // keep ppoll wake-ups on time
+        ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);      // keep ppoll wake-ups on time
         ::prctl(PR_SET_NAME, "voltmast-sim", 0UL, 0UL, 0UL); // told apart from the tool's threads
 #endif
         while (!stopping) {
@@ -359,17 +372,20 @@ void SimPty::disconnectFor(int ms) {
 }
 
 void SimPty::setSilent(bool silent) {
-    if (d->thread.joinable()) d->post({Command::Silent, silent ? 1 : 0});
-    else d->unit.setSilent(silent);
+    if (d->thread.joinable())
+        d->post({Command::Silent, silent ? 1 : 0});
+    else
+        d->unit.setSilent(silent);
 }
 
 void SimPty::changeState(std::function<void(SimState&)> change) {
-    if (d->thread.joinable()) d->post({Command::ChangeState, 0, std::move(change)});
-    else change(d->unit.state());
+    if (d->thread.joinable())
+        d->post({Command::ChangeState, 0, std::move(change)});
+    else
+        change(d->unit.state());
 }
 
 bool SimPty::running() const { return d->thread.joinable(); }
-
 
 bool SimPty::inspectState(std::function<void(const SimState&)> look) {
     if (!running()) {

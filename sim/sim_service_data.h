@@ -39,7 +39,7 @@ struct SimServiceData {
     std::array<std::uint8_t, kEepromSize> eeprom{};
     ProductionRecord production;
     std::array<ChannelCalibrationData, kCalibratedChannels + 1> calibration{}; // [1..18]
-    std::uint8_t calibrationFlags = 0; // 2 use offsets, 4 use ratios
+    std::uint8_t calibrationFlags = 0;                                         // 2 use offsets, 4 use ratios
     std::vector<ErrorLogEntry> errorLog;
     int systemLogResets = 0;
 

@@ -9,7 +9,8 @@ namespace vm::sim {
 
 SimServiceData::SimServiceData() {
     // A recognisable image: the address's low byte, and a name at the start.
-    for (int a = 0; a < kEepromSize; ++a) eeprom[static_cast<std::size_t>(a)] = static_cast<std::uint8_t>(a * 7);
+    for (int a = 0; a < kEepromSize; ++a)
+        eeprom[static_cast<std::size_t>(a)] = static_cast<std::uint8_t>(a * 7);
     const char name[] = "VOLTMAST EEPROM";
     std::copy(name, name + sizeof name - 1, eeprom.begin());
     for (int ch = 1; ch <= kCalibratedChannels; ++ch) {
@@ -49,7 +50,8 @@ void PingReq(SimState& state, const LinkPacket& request, SimReplies& out) {
     const long long n = ++s.pings;
     if (s.pingDropEvery > 0 && n % s.pingDropEvery == 0) return;
     // Echo whatever payload the request declares (the assembler guarantees it arrived).
-    LinkPacket echo = LinkPacket::make(kGroupService, msg::PING_CFM, &request.bytes[4], request.payloadSize());
+    LinkPacket echo =
+        LinkPacket::make(kGroupService, msg::PING_CFM, &request.bytes[4], request.payloadSize());
     if (s.pingCorruptEvery > 0 && n % s.pingCorruptEvery == 0) {
         // Wrong data under a right checksum: the echo arrives, its bytes differ.
         const int count = std::clamp<int>(echo.at(kPingCountPos), 0, echo.length() - 5);
@@ -98,7 +100,8 @@ int EepromAddress(const LinkPacket& request, int length) {
 void EepromRead(SimState& state, const LinkPacket& request, SimReplies& out) {
     const int address = EepromAddress(request, 7);
     if (address < 0) return; // nothing there: the tool's timer tells
-    std::vector<std::uint8_t> p = {16, static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8)};
+    std::vector<std::uint8_t> p = {16, static_cast<std::uint8_t>(address),
+                                   static_cast<std::uint8_t>(address >> 8)};
     p.insert(p.end(), state.service.eeprom.begin() + address, state.service.eeprom.begin() + address + 16);
     out.push_back(Service(msg::EEPROM_DATA, p));
 }
@@ -107,8 +110,8 @@ void EepromWrite(SimState& state, const LinkPacket& request, SimReplies& out) {
     const int address = EepromAddress(request, 23);
     if (address < 0) return;
     std::copy_n(&request.bytes[7], 16, state.service.eeprom.begin() + address);
-    out.push_back(Service(msg::EEPROM_WRITE_DONE, {16, static_cast<std::uint8_t>(address),
-                                                   static_cast<std::uint8_t>(address >> 8)}));
+    out.push_back(Service(msg::EEPROM_WRITE_DONE,
+                          {16, static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8)}));
 }
 
 LinkPacket App(std::uint8_t command, const std::vector<std::uint8_t>& payload) {
@@ -117,9 +120,10 @@ LinkPacket App(std::uint8_t command, const std::vector<std::uint8_t>& payload) {
 
 void SystemSetupRead(SimState& state, const LinkPacket&, SimReplies& out) {
     const ProductionRecord& r = state.service.production;
-    out.push_back(App(msg::SYSTEM_SETUP, {static_cast<std::uint8_t>(r.serial >> 24), static_cast<std::uint8_t>(r.serial >> 16),
-                                          static_cast<std::uint8_t>(r.serial >> 8), static_cast<std::uint8_t>(r.serial),
-                                          r.week, r.yearSince2000, r.hardware}));
+    out.push_back(App(msg::SYSTEM_SETUP,
+                      {static_cast<std::uint8_t>(r.serial >> 24), static_cast<std::uint8_t>(r.serial >> 16),
+                       static_cast<std::uint8_t>(r.serial >> 8), static_cast<std::uint8_t>(r.serial), r.week,
+                       r.yearSince2000, r.hardware}));
 }
 
 void SystemSetupWrite(SimState& state, const LinkPacket& request, SimReplies& out) {

@@ -30,7 +30,8 @@ inline void AddServiceToolOptions(CLI::App& app, ServiceToolOptions& o) {
     app.add_option("--ping-drop-every", o.pingDropEvery, "Leave every Nth ping unanswered")
         ->type_name("N")
         ->check(CLI::NonNegativeNumber);
-    app.add_option("--ping-corrupt-every", o.pingCorruptEvery, "Echo every Nth ping with one data byte changed")
+    app.add_option("--ping-corrupt-every", o.pingCorruptEvery,
+                   "Echo every Nth ping with one data byte changed")
         ->type_name("N")
         ->check(CLI::NonNegativeNumber);
     app.add_flag("--no-errors", o.noErrors, "Start with an empty runtime error log");
@@ -69,7 +70,8 @@ inline bool RunServiceToolCommand(const std::string& line, SimPty& sim) {
             return true;
         }
         const bool drop = a == "drop";
-        sim.changeState([=](SimState& s) { (drop ? s.service.pingDropEvery : s.service.pingCorruptEvery) = int(n); });
+        sim.changeState(
+            [=](SimState& s) { (drop ? s.service.pingDropEvery : s.service.pingCorruptEvery) = int(n); });
         std::cerr << "ping " << a << " every " << n << "\n";
     } else if (word == "errors" && a == "clear") {
         sim.changeState([](SimState& s) { s.service.errorLog.clear(); });
@@ -87,7 +89,8 @@ inline bool RunServiceToolCommand(const std::string& line, SimPty& sim) {
             e.data.push_back(static_cast<std::uint8_t>(x));
         }
         if (!ok) {
-            std::cerr << "errors add wants a file name of up to 12 characters, a line 0..65535, a count 0..255 and up "
+            std::cerr << "errors add wants a file name of up to 12 characters, a line 0..65535, a count "
+                         "0..255 and up "
                          "to 16 hex bytes\n";
             return true;
         }

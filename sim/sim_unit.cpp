@@ -93,7 +93,8 @@ void SimUnit::onPacket(const LinkPacket& packet) {
     }
     SimReplies replies;
     (*handler)(state_, packet, replies);
-    for (auto& reply : replies) sendReply(std::move(reply));
+    for (auto& reply : replies)
+        sendReply(std::move(reply));
 }
 
 void SimUnit::sendReply(LinkPacket reply) {

@@ -21,8 +21,11 @@ QString PrintableText(const std::uint8_t* bytes, int count) {
     QString text;
     for (int i = 0; i < count; ++i) {
         const std::uint8_t b = bytes[i];
-        if (b >= 32 && b <= 126) text += QLatin1Char(static_cast<char>(b));
-        else text += QStringLiteral("\\x") + QString::number(b, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+        if (b >= 32 && b <= 126)
+            text += QLatin1Char(static_cast<char>(b));
+        else
+            text +=
+                QStringLiteral("\\x") + QString::number(b, 16).toUpper().rightJustified(2, QLatin1Char('0'));
     }
     return text;
 }

@@ -8,18 +8,19 @@ namespace {
 
 // Menu order; captions as the users know them, odd spacing included.
 constexpr ServiceToolInfo kTools[] = {
-    {ServiceTool::Firmware, ServiceMenu::Tools, "MenuFirmware", "Firmware", std::nullopt, ServiceExtra::Firmware,
-     "flash"},
+    {ServiceTool::Firmware, ServiceMenu::Tools, "MenuFirmware", "Firmware", std::nullopt,
+     ServiceExtra::Firmware, "flash"},
     {ServiceTool::Fia, ServiceMenu::Tools, "MenuFIA", "FIA ", ServiceSlot::Fia, ServiceExtra::Fia, "verify"},
     {ServiceTool::SystemSetup, ServiceMenu::Svc, "MenuSystemSetup", "System setup", ServiceSlot::SystemSetup,
      ServiceExtra::None, "setup"},
     {ServiceTool::Calibration, ServiceMenu::Svc, "MenuCalibration", "Calibration", ServiceSlot::Calibration,
      ServiceExtra::None, "calibration"},
-    {ServiceTool::PingTest, ServiceMenu::Svc, "MenuPingTest", "Ping Test", ServiceSlot::Ping, ServiceExtra::None,
-     "ping"},
-    {ServiceTool::RuntimeError, ServiceMenu::Svc, "MenuRuntimeError", "Runtime error", ServiceSlot::RuntimeError,
-     ServiceExtra::None, "errors"},
-    {ServiceTool::Eeprom, ServiceMenu::Svc, "MenuEeprom", "Eeprom", ServiceSlot::Eeprom, ServiceExtra::None, "eeprom"},
+    {ServiceTool::PingTest, ServiceMenu::Svc, "MenuPingTest", "Ping Test", ServiceSlot::Ping,
+     ServiceExtra::None, "ping"},
+    {ServiceTool::RuntimeError, ServiceMenu::Svc, "MenuRuntimeError", "Runtime error",
+     ServiceSlot::RuntimeError, ServiceExtra::None, "errors"},
+    {ServiceTool::Eeprom, ServiceMenu::Svc, "MenuEeprom", "Eeprom", ServiceSlot::Eeprom, ServiceExtra::None,
+     "eeprom"},
 };
 
 } // namespace

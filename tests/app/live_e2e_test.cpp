@@ -2,10 +2,10 @@
 // unit in this process: clicks switch the unit's outputs, the keypad toggle
 // sweeps them without holding the window, and a '/' typed into a text does not.
 #include "app/main_window.h"
+#include "forms/compare_form.h"
 #include "link/device_directory.h"
 #include "link/traffic_log.h"
 #include "link/usb_thread.h"
-#include "forms/compare_form.h"
 #include "pages/can_monitor_box.h"
 #include "pages/diagnostic_page.h"
 #include "pages/general_page.h"
@@ -37,8 +37,8 @@ protected:
         sim::SimOptions options;
         options.paced = false;
         unit = sim::AddSimDevice(*directory, options);
-        form = std::make_unique<TMainForm>(std::make_unique<UsbThread>(std::move(directory), &log), log, prompt,
-                                           AppSettings(dir.filePath("t.INI"), dir.path()));
+        form = std::make_unique<TMainForm>(std::make_unique<UsbThread>(std::move(directory), &log), log,
+                                           prompt, AppSettings(dir.filePath("t.INI"), dir.path()));
         form->Connect(QStringLiteral("Voltmast Simulator"));
         form->timerSerial().stop(); // no read after connect
     }
@@ -56,7 +56,8 @@ protected:
     }
     int simChannelsOn() {
         int n = 0;
-        for (int ch = 1; ch <= 34; ++ch) n += simChannelOn(ch);
+        for (int ch = 1; ch <= 34; ++ch)
+            n += simChannelOn(ch);
         return n;
     }
 
@@ -80,7 +81,8 @@ TEST_F(LiveEndToEnd, ManualTestSwitchesTheUnitsOutputs) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return simChannelOn(5) != wasOn; }, 3000));
     // The button follows only when the unit reports the new state.
     const QString shown = QString::fromLatin1(wasOn ? "Off" : "On");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return button->text() == shown; }, 3000)) << button->text().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return button->text() == shown; }, 3000))
+        << button->text().toStdString();
 
     // A '/' typed into a name switches nothing.
     auto* tabs = form->findChild<QTabWidget*>("PageControl1");
@@ -142,7 +144,8 @@ TEST_F(LiveEndToEnd, CompareWithUnitListsTheOneDifference) {
     ASSERT_NE(form->compareWindow(), nullptr) << prompt.errors.join(';').toStdString();
     auto* compare = static_cast<TCompareForm*>(form->compareWindow());
     EXPECT_TRUE(compare->summary().startsWith("1 values differ")) << compare->summary().toStdString();
-    EXPECT_TRUE(compare->linesText().startsWith("OUTPUT.MAX_CURRENT3: ")) << compare->linesText().toStdString();
+    EXPECT_TRUE(compare->linesText().startsWith("OUTPUT.MAX_CURRENT3: "))
+        << compare->linesText().toStdString();
     compare->close();
 }
 
@@ -166,7 +169,8 @@ TEST_F(LiveEndToEnd, DiagnosticPageShowsAndClearsTheUnitsCounters) {
         s.diagnostics.setShorts(20, 4);
     });
     DiagnosticPage& page = form->diagnosticPage();
-    form->findChild<QTabWidget*>("PageControl1")->setCurrentIndex(kPageDiagnostic); // DIAG_READ, then DIAG_NEXT
+    form->findChild<QTabWidget*>("PageControl1")
+        ->setCurrentIndex(kPageDiagnostic); // DIAG_READ, then DIAG_NEXT
     const DiagnosticsTable& table = page.reader().table();
     const auto lowShorts = [&] { return table.low[1] ? table.low[1]->shortCircuit.text : QString(); };
     ASSERT_TRUE(QTest::qWaitFor([&] { return lowShorts() == "4"; }, 3000));

@@ -5,21 +5,7 @@
 set -u
 CLI="$1"
 SIM="$2"
-fails=0
-passes=0
-check() { # description, condition result
-    if [ "$2" -eq 0 ]; then echo "ok   $1"; passes=$((passes + 1)); else echo "FAIL $1"; fails=$((fails + 1)); fi
-}
-tmp="$(mktemp -d)"
-pids=""
-trap 'kill $pids 2>/dev/null; wait 2>/dev/null; rm -rf "$tmp"' EXIT
-start_sim() { # output file, options...
-    local file="$1"; shift
-    "$SIM" "$@" >"$file" 2>/dev/null &
-    pids="$pids $!"
-    for _ in $(seq 50); do [ -s "$file" ] && break; sleep 0.05; done
-    port="$(head -n1 "$file")"
-}
+. "$(dirname "$0")/cli_test_lib.sh"
 
 out="$("$CLI" --sim ping --count 5 --interval 5)"; rc=$?
 [ $rc -eq 0 ] && [ "$(echo "$out" | grep -Ec '^ping [1-5]: [0-9]+ bytes, [0-9]+\.[0-9] ms$')" -eq 5 ] &&
@@ -150,5 +136,4 @@ out="$("$CLI" --port "$port" errors)"; rc=$?
     grep -q '^0FF0:\([0-9A-F][0-9A-F],\)\{15\}5A;' "$tmp/last.txt"
 check "eeprom .bin write --verify of the last block reaches address 0FFF" $?
 
-echo "$passes passed, $fails failed"
-[ $fails -eq 0 ]
+finish

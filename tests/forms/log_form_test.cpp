@@ -77,7 +77,8 @@ TEST(LogForm, KeepsOnlyTheLastLines) {
     TrafficLog log;
     TLogForm form(log);
     form.show();
-    for (int i = 0; i < TLogForm::kMaxLines + 100; ++i) log.LogLine(QString("line %1").arg(i), 0x008000);
+    for (int i = 0; i < TLogForm::kMaxLines + 100; ++i)
+        log.LogLine(QString("line %1").arg(i), 0x008000);
     const QTextDocument& doc = *form.richEdit()->document();
     EXPECT_EQ(doc.blockCount(), TLogForm::kMaxLines);
     EXPECT_EQ(doc.firstBlock().text(), "line 100");
@@ -90,7 +91,8 @@ TEST(LogForm, HiddenLogHoldsFramesUntilShown) {
     TrafficLog log;
     TLogForm form(log);
     const std::uint8_t frame[] = {192, 4, 1, 6, 192};
-    for (std::size_t i = 0; i < TrafficLog::kHeldLines + 10; ++i) log.LogTxFrame(frame, 5);
+    for (std::size_t i = 0; i < TrafficLog::kHeldLines + 10; ++i)
+        log.LogTxFrame(frame, 5);
     log.LogLine("Checksum error  1 4 1 2", 0xFF0000);
     EXPECT_EQ(form.richEdit()->document()->isEmpty(), true);
     EXPECT_EQ(log.held(), TrafficLog::kHeldLines);
@@ -113,5 +115,6 @@ TEST(LogForm, NoWindowNoLines) {
     EXPECT_EQ(log.held(), 1u);
     TLogForm form(log);
     form.show();
-    EXPECT_EQ(form.richEdit()->document()->findBlockByNumber(0).text(), "-> Tx;add to Tx buffer:  192 4 1 6 192");
+    EXPECT_EQ(form.richEdit()->document()->findBlockByNumber(0).text(),
+              "-> Tx;add to Tx buffer:  192 4 1 6 192");
 }

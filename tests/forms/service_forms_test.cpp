@@ -38,8 +38,10 @@ TEST(ServiceForms, EveryMenuToolExceptFirmwareAndFiaOpensAWindowWithItsReceiver)
     struct Row {
         ServiceTool tool;
         const char* control; // one control the window must have
-    } const rows[] = {{ServiceTool::PingTest, "BtnTimer"},        {ServiceTool::SystemSetup, "SerialEdit"},
-                      {ServiceTool::RuntimeError, "MemoErrorLog"}, {ServiceTool::Eeprom, "EEStringGrid"},
+    } const rows[] = {{ServiceTool::PingTest, "BtnTimer"},
+                      {ServiceTool::SystemSetup, "SerialEdit"},
+                      {ServiceTool::RuntimeError, "MemoErrorLog"},
+                      {ServiceTool::Eeprom, "EEStringGrid"},
                       {ServiceTool::Calibration, "Btn_NewRation_18"}};
     for (const Row& r : rows) {
         Fixture f;
@@ -57,7 +59,8 @@ TEST(ServiceForms, WindowsShowWhatTheirLogicGets) {
     setup.dialog->show(); // asks for the production data
     ASSERT_EQ(f.link.sent.back().command(), msg::SYSTEM_SETUP_READ);
     setup.receiver->ReceivePacket(LinkPacket::make(kGroupApp, msg::SYSTEM_SETUP, {0, 0, 4, 0xD2, 7, 9, 3}));
-    EXPECT_EQ(setup.dialog->findChild<QLineEdit*>(QStringLiteral("SerialEdit"))->text(), QStringLiteral("00001234"));
+    EXPECT_EQ(setup.dialog->findChild<QLineEdit*>(QStringLiteral("SerialEdit"))->text(),
+              QStringLiteral("00001234"));
     setup.dialog->findChild<QLineEdit*>(QStringLiteral("YearEdit"))->setText(QStringLiteral("2100"));
     const std::size_t sent = f.link.sent.size();
     setup.dialog->findChild<QPushButton*>(QStringLiteral("BtnUpload"))->click();
@@ -121,7 +124,8 @@ TEST(ServiceForms, EepromCellTypingShiftsDigitsInAndRedrawsTheAsciiView) {
     }
     EXPECT_EQ(form.image().cell(0x121), QStringLiteral("00")) << "the neighbour changed";
     form.image().setCell(0x122, QStringLiteral("34"));
-    EXPECT_TRUE(form.model().data(form.model().index(0x12, 17)).toString().startsWith(QStringLiteral(". . 4. ")));
+    EXPECT_TRUE(
+        form.model().data(form.model().index(0x12, 17)).toString().startsWith(QStringLiteral(". . 4. ")));
 }
 
 TEST(ServiceForms, EepromReadTimeoutFreesTheButtonsAndSaysPowerUp) {
@@ -142,7 +146,6 @@ TEST(ServiceForms, EepromReadTimeoutFreesTheButtonsAndSaysPowerUp) {
     QCoreApplication::processEvents();
     ASSERT_FALSE(f.prompt.errors.isEmpty());
     EXPECT_EQ(f.prompt.errors.last(), QStringLiteral("Please power up the Target and try again"));
-
 }
 
 TEST(ServiceForms, CalibrationWindowShowsChannelsSendsFlagsAndLeavesTheModeItFound) {
@@ -171,7 +174,8 @@ TEST(ServiceForms, CalibrationWindowShowsChannelsSendsFlagsAndLeavesTheModeItFou
 
     auto* offsets = form.findChild<QCheckBox*>(QStringLiteral("CheckBoxOffset"));
     auto* ratios = form.findChild<QCheckBox*>(QStringLiteral("CheckBoxRation"));
-    for (const auto& [box, flags] : std::vector<std::pair<QCheckBox*, int>>{{offsets, 2}, {ratios, 6}, {offsets, 4}, {ratios, 0}}) {
+    for (const auto& [box, flags] :
+         std::vector<std::pair<QCheckBox*, int>>{{offsets, 2}, {ratios, 6}, {offsets, 4}, {ratios, 0}}) {
         box->click();
         ASSERT_EQ(f.link.sent.back().command(), msg::CALIBRATION_MODE);
         EXPECT_EQ(f.link.sent.back().at(4), flags);
@@ -204,8 +208,9 @@ TEST(ServiceForms, PingWindowTimerButtonAndErrorCount) {
     wrong.seal();
     form.logic().ReceivePacket(wrong);
     EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("LabelErrorCount"))->text(), QStringLiteral("1"));
-    EXPECT_TRUE(form.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText().endsWith(
-        QStringLiteral("\n ERROR in data")));
+    EXPECT_TRUE(form.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))
+                    ->toPlainText()
+                    .endsWith(QStringLiteral("\n ERROR in data")));
     form.reject(); // closing stops the pinging
     EXPECT_FALSE(form.logic().timerRunning());
 }

@@ -29,7 +29,6 @@ QCoreApplication& app() {
     return instance;
 }
 
-
 double cpuSeconds() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
@@ -58,7 +57,8 @@ protected:
     std::vector<int> arrivedTags(std::size_t frames) {
         Bytes got = peer.read(2000, frames * 4);
         std::vector<int> tags;
-        for (std::size_t i = 0; i + 3 < got.size(); i += 4) tags.push_back(got[i + 1]);
+        for (std::size_t i = 0; i + 3 < got.size(); i += 4)
+            tags.push_back(got[i + 1]);
         return tags;
     }
 
@@ -86,7 +86,8 @@ TEST_F(UsbThreadTest, FramesGoOutInOrderAndBytesComeBackByRoute) {
     ASSERT_TRUE(link->Open("Test Adapter"));
     EXPECT_EQ(link->state(), LinkState::Open);
     EXPECT_EQ(link->description(), "Test Adapter");
-    for (int i = 1; i <= 10; ++i) send(static_cast<std::uint8_t>(i));
+    for (int i = 1; i <= 10; ++i)
+        send(static_cast<std::uint8_t>(i));
     EXPECT_EQ(arrivedTags(10), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
 
     peer.write({0xC0, 1, 2, 3, 0xC0});
@@ -132,7 +133,8 @@ TEST_F(UsbThreadTest, SetRouteReportsClosedLinkButStillChangesTheRoute) {
 }
 
 TEST_F(UsbThreadTest, OverflowWhileClosedLeavesOnlyTheLastFrame) {
-    for (int i = 1; i <= 26; ++i) send(static_cast<std::uint8_t>(i));
+    for (int i = 1; i <= 26; ++i)
+        send(static_cast<std::uint8_t>(i));
     EXPECT_EQ(link->pendingFrames(), 1);
     ASSERT_TRUE(link->Open("Test Adapter"));
     EXPECT_EQ(arrivedTags(1), std::vector<int>{26});
@@ -314,6 +316,7 @@ TEST(TrafficLines, DroppedFramesSayWhyAndHowLong) {
         {RejectReason::TooShort, 3, "Frame dropped (too short): 3 bytes"},
         {RejectReason::TooLong, 200, "Frame dropped (too long): over 200 bytes"},
     };
-    for (const Case& c : cases) EXPECT_EQ(FrameDroppedLine(c.reason, c.count), QString::fromLatin1(c.line));
+    for (const Case& c : cases)
+        EXPECT_EQ(FrameDroppedLine(c.reason, c.count), QString::fromLatin1(c.line));
     EXPECT_EQ(ReceiveOverflowLine(5120), "Receive overflow: 5120 bytes dropped");
 }

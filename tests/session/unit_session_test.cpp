@@ -1,6 +1,6 @@
-#include "session/unit_session.h"
-#include "protocol/message_catalogue.h"
 #include "link/traffic_log.h"
+#include "protocol/message_catalogue.h"
+#include "session/unit_session.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -64,7 +64,8 @@ TEST_F(UnitSessionTest, ResendRequestRepeatsOnceAndIsLoggedRed) {
 
 // Where every code the unit sends ends up in the main window.
 TEST_F(UnitSessionTest, EveryCatalogueAnswerIsRoutedWhereItBelongs) {
-    int config = 0, status = 0, stats = 0, factory = 0, diagHigh = 0, diagLow = 0, cleared = 0, can = 0, live = 0;
+    int config = 0, status = 0, stats = 0, factory = 0, diagHigh = 0, diagLow = 0, cleared = 0, can = 0,
+        live = 0;
     QObject::connect(&unit, &UnitSession::configAnswer, [&] { ++config; });
     QObject::connect(&unit, &UnitSession::statusReceived, [&] { ++status; });
     QObject::connect(&unit, &UnitSession::statsReceived, [&] { ++stats; });
@@ -81,10 +82,12 @@ TEST_F(UnitSessionTest, EveryCatalogueAnswerIsRoutedWhereItBelongs) {
         if (m.group != kGroupApp || m.direction != Direction::FromUnit) continue;
         const int before = config + status + stats + factory + diagHigh + diagLow + cleared + can + live;
         unit.Dispatch(test::Answer(m.code, {1, 0, 0, 0, 0, 0}));
-        const int routed = config + status + stats + factory + diagHigh + diagLow + cleared + can + live - before;
-        const bool serviceOnly = m.code == msg::REBOOT_DONE || m.code == msg::TEST_MODE_SET_DONE ||
-                                 (m.code >= msg::SYSTEM_SETUP_WRITE_DONE && m.code <= msg::CALIBRATION_AD_OFFSET_DONE) ||
-                                 m.code == msg::FIA_DATA || m.code == msg::SYSTEM_LOG_RESET_DONE;
+        const int routed =
+            config + status + stats + factory + diagHigh + diagLow + cleared + can + live - before;
+        const bool serviceOnly =
+            m.code == msg::REBOOT_DONE || m.code == msg::TEST_MODE_SET_DONE ||
+            (m.code >= msg::SYSTEM_SETUP_WRITE_DONE && m.code <= msg::CALIBRATION_AD_OFFSET_DONE) ||
+            m.code == msg::FIA_DATA || m.code == msg::SYSTEM_LOG_RESET_DONE;
         EXPECT_EQ(routed, serviceOnly ? 0 : 1) << m.name;
     }
     EXPECT_EQ(config, 24);
@@ -145,16 +148,18 @@ TEST_F(UnitSessionTest, StatusAndStatisticsAreKept) {
 }
 
 TEST(CanMonitorLine, IdentifierInHexThenTheDataBytes) {
-    EXPECT_EQ(CanMonitorLine(LinkPacket::make(1, 93, {0xA0, 0x01, 2, 0x0F, 0xC0})), "Can id: 1A0 , Data: 0F C0");
+    EXPECT_EQ(CanMonitorLine(LinkPacket::make(1, 93, {0xA0, 0x01, 2, 0x0F, 0xC0})),
+              "Can id: 1A0 , Data: 0F C0");
     EXPECT_EQ(CanMonitorLine(LinkPacket::make(1, 93, {0x05, 0x00, 0})), "Can id: 005 , Data:");
     // A count beyond the bytes that came prints only the bytes that came.
     EXPECT_EQ(CanMonitorLine(LinkPacket::make(1, 93, {0xFF, 0x07, 3, 0x11})), "Can id: 7FF , Data: 11");
 }
 
 TEST_F(UnitSessionTest, PollCyclesThroughTheThreeViewsOnlyOnGeneral) {
-    for (int i = 0; i < 4; ++i) unit.PollTick();
-    EXPECT_EQ(link.commands(), (std::vector<int>{msg::LIVE_VALUES_REQ, msg::CHANNEL_STATE_REQ, msg::INPUT_STATE_REQ,
-                                                 msg::LIVE_VALUES_REQ}));
+    for (int i = 0; i < 4; ++i)
+        unit.PollTick();
+    EXPECT_EQ(link.commands(), (std::vector<int>{msg::LIVE_VALUES_REQ, msg::CHANNEL_STATE_REQ,
+                                                 msg::INPUT_STATE_REQ, msg::LIVE_VALUES_REQ}));
     EXPECT_EQ(link.sent[1].payload(0), 255);
     link.sent.clear();
     unit.setCurrentPage(1);
@@ -226,7 +231,8 @@ TEST_F(UnitSessionTest, NothingIsSentWhileBusyOrBeforeConnecting) {
     unit.KeepAliveTick();
     unit.SetFirmwareUpdate(false);
     unit.SetConnected(false);
-    for (int i = 0; i < 8; ++i) unit.KeepAliveTick();
+    for (int i = 0; i < 8; ++i)
+        unit.KeepAliveTick();
     unit.SetTestMode(TestMode::Manual);
     EXPECT_TRUE(link.sent.empty());
     EXPECT_FALSE(unit.lost()); // never connected: nothing to blank
@@ -248,7 +254,12 @@ TEST_F(UnitSessionTest, AnswersMayWaitOnlyWhileNothingAwaitsThem) {
         {"a service window opens", [&] { unit.services().publish(ServiceSlot::Ping, &ping); }, 0},
         {"it closes", [&] { unit.services().withdraw(ServiceSlot::Ping); }, UnitSession::kIdleHoldMs},
         {"a firmware update", [&] { unit.SetFirmwareUpdate(true); }, 0},
-        {"after it, not connected", [&] { unit.SetFirmwareUpdate(false); unit.SetConnected(false); }, 0},
+        {"after it, not connected",
+         [&] {
+             unit.SetFirmwareUpdate(false);
+             unit.SetConnected(false);
+         },
+         0},
     };
     for (const Step& s : steps) {
         s.change();
@@ -265,7 +276,8 @@ TEST_F(UnitSessionTest, AnswersMayWaitOnlyWhileNothingAwaitsThem) {
 TEST_F(UnitSessionTest, CalibrationWindowSuppressesBlanking) {
     Recorder calibration;
     unit.services().publish(ServiceSlot::Calibration, &calibration);
-    for (int i = 0; i < 10; ++i) unit.KeepAliveTick();
+    for (int i = 0; i < 10; ++i)
+        unit.KeepAliveTick();
     EXPECT_FALSE(unit.lost());
 }
 
@@ -292,9 +304,12 @@ TEST_F(UnitSessionTest, AnswersShorterThanTheirLayoutAreRefused) {
         const char* name;
     };
     const Case cases[] = {
-        {msg::OUTPUT_CFG, 30, "OUTPUT_CFG"}, {msg::CAN_RULE, 49, "CAN_RULE"},
-        {msg::STATUS, 24, "STATUS"},         {msg::CHANNEL_STATE, 10, "CHANNEL_STATE"},
-        {msg::DIAG_HIGH_POWER, 41, "DIAG_HIGH_POWER"}, {msg::FLASH_WRITE_DONE, 5, "FLASH_WRITE_DONE"},
+        {msg::OUTPUT_CFG, 30, "OUTPUT_CFG"},
+        {msg::CAN_RULE, 49, "CAN_RULE"},
+        {msg::STATUS, 24, "STATUS"},
+        {msg::CHANNEL_STATE, 10, "CHANNEL_STATE"},
+        {msg::DIAG_HIGH_POWER, 41, "DIAG_HIGH_POWER"},
+        {msg::FLASH_WRITE_DONE, 5, "FLASH_WRITE_DONE"},
     };
     for (const Case& c : cases) {
         std::vector<std::uint8_t> payload(static_cast<std::size_t>(c.length - 4), 1);

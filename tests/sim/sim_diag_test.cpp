@@ -24,7 +24,8 @@ struct Unit {
     int monitorFramesOver(std::chrono::milliseconds span) {
         int n = 0;
         for (auto t = 0ms; t < span; t += 5ms) {
-            for (const LinkPacket& p : Decode(unit.tick())) n += p.command() == msg::CAN_MONITOR_FRAME;
+            for (const LinkPacket& p : Decode(unit.tick()))
+                n += p.command() == msg::CAN_MONITOR_FRAME;
             clock.now += 5ms;
         }
         return n;
@@ -46,9 +47,9 @@ TEST(SimDiagnostics, CountersReachTheirPayloadPositionsAndClear) {
     const LinkPacket high = u.only(msg::DIAG_READ);
     ASSERT_EQ(high.command(), msg::DIAG_HIGH_POWER);
     ASSERT_EQ(high.payloadSize(), 54);
-    EXPECT_EQ(high.payload(2), 0x2F);      // trips << 4 | shorts
-    EXPECT_EQ(high.payload(18 + 2), 25);   // trip level
-    EXPECT_EQ(high.payload(36 + 17), 7);   // low currents of channel 18
+    EXPECT_EQ(high.payload(2), 0x2F);    // trips << 4 | shorts
+    EXPECT_EQ(high.payload(18 + 2), 25); // trip level
+    EXPECT_EQ(high.payload(36 + 17), 7); // low currents of channel 18
     const LinkPacket low = u.only(msg::DIAG_NEXT);
     ASSERT_EQ(low.command(), msg::DIAG_LOW_POWER);
     ASSERT_EQ(low.payloadSize(), 16);
@@ -56,7 +57,8 @@ TEST(SimDiagnostics, CountersReachTheirPayloadPositionsAndClear) {
 
     EXPECT_EQ(u.only(msg::DIAG_CLEAR).command(), msg::DIAG_CLEARED);
     const LinkPacket cleared = u.only(msg::DIAG_READ);
-    for (int i = 0; i < cleared.payloadSize(); ++i) EXPECT_EQ(cleared.payload(i), 0) << i;
+    for (int i = 0; i < cleared.payloadSize(); ++i)
+        EXPECT_EQ(cleared.payload(i), 0) << i;
 }
 
 TEST(SimCanMonitor, StreamsOnlyWhileOnAndNotSilentAtTheSetRate) {

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 namespace vm::sim {
@@ -18,7 +18,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 Bytes Flat(const std::vector<SimFrame>& frames) {
     Bytes out;
-    for (const SimFrame& f : frames) out.insert(out.end(), f.begin(), f.end());
+    for (const SimFrame& f : frames)
+        out.insert(out.end(), f.begin(), f.end());
     return out;
 }
 
@@ -113,7 +114,8 @@ TEST(SimFirmware, ProgramMemoryAndSerialNumberAnswers) {
     EXPECT_EQ(fia[0].length(), 22);
     EXPECT_EQ(fia[0].payload(0), 0x30);
     EXPECT_EQ(fia[0].payload(1), 0x12);
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(fia[0].payload(2 + i), SimFirmware::FactoryByte(0x1230 + i));
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(fia[0].payload(2 + i), SimFirmware::FactoryByte(0x1230 + i));
     // The last block below the bootloader's area reads, as does the top of 64 KiB.
     EXPECT_EQ(Ask(b.unit, LinkPacket::make(kGroupApp, msg::FIA_READ, {0xF0, 0xFF})).size(), 1u);
 

@@ -14,7 +14,8 @@ struct RecordingLink : vm::PacketLink {
     void SetHandOffHold(int ms) override { hold = ms; }
     std::vector<int> commands() const {
         std::vector<int> out;
-        for (const auto& p : sent) out.push_back(p.command());
+        for (const auto& p : sent)
+            out.push_back(p.command());
         return out;
     }
 };

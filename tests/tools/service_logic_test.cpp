@@ -60,24 +60,45 @@ TEST(PingLogic, PingIs21BytesAndOnlyAnEqualEchoClearsIt) {
         bool right;
         QStringList tail; // last lines
     };
-    const auto same = [](const LinkPacket& p) { return Svc(msg::PING_CFM, {}), LinkPacket::make(kGroupService, msg::PING_CFM, &p.bytes[4], 17); };
+    const auto same = [](const LinkPacket& p) {
+        return Svc(msg::PING_CFM, {}), LinkPacket::make(kGroupService, msg::PING_CFM, &p.bytes[4], 17);
+    };
     const Case cases[] = {
         {"no data", {0}, same, true, {}},
         {"three bytes", {3, 0x10, 0xFE + 1, 7}, same, true, {}},
-        {"one byte changed", {2, 1, 2},
-         [](const LinkPacket&) { return Svc(msg::PING_CFM, {2, 1, 3}); }, false, {QStringLiteral(" ERROR in data")}},
-        {"count differs", {2, 1, 2},
-         [](const LinkPacket&) { return Svc(msg::PING_CFM, {3, 1, 2, 0}); }, false, {QStringLiteral(" ERROR in data")}},
-        {"data cut short", {2, 1, 2},
-         [](const LinkPacket&) { return Svc(msg::PING_CFM, {2, 1}); }, false, {QStringLiteral(" ERROR in data")}},
-        {"count past 15", {0},
-         [](const LinkPacket&) { return Svc(msg::PING_CFM, {16}); }, false, {QStringLiteral(" ERROR in data")}},
+        {"one byte changed",
+         {2, 1, 2},
+         [](const LinkPacket&) {
+             return Svc(msg::PING_CFM, {2, 1, 3});
+         },
+         false,
+         {QStringLiteral(" ERROR in data")}},
+        {"count differs",
+         {2, 1, 2},
+         [](const LinkPacket&) {
+             return Svc(msg::PING_CFM, {3, 1, 2, 0});
+         },
+         false,
+         {QStringLiteral(" ERROR in data")}},
+        {"data cut short",
+         {2, 1, 2},
+         [](const LinkPacket&) {
+             return Svc(msg::PING_CFM, {2, 1});
+         },
+         false,
+         {QStringLiteral(" ERROR in data")}},
+        {"count past 15",
+         {0},
+         [](const LinkPacket&) { return Svc(msg::PING_CFM, {16}); },
+         false,
+         {QStringLiteral(" ERROR in data")}},
     };
     for (const Case& c : cases) {
         Fixture f;
         std::size_t i = 0;
-        PingLogic ping(f.unit, [&] { return c.randoms[std::min(i++, c.randoms.size() - 1)]; },
-                       [] { return QTime(10, 0, 5, 42); });
+        PingLogic ping(
+            f.unit, [&] { return c.randoms[std::min(i++, c.randoms.size() - 1)]; },
+            [] { return QTime(10, 0, 5, 42); });
         QStringList lines;
         QObject::connect(&ping, &PingLogic::lineAdded, [&](const QString& l) { lines << l; });
         ping.SendPing();
@@ -96,7 +117,8 @@ TEST(PingLogic, PingIs21BytesAndOnlyAnEqualEchoClearsIt) {
 TEST(PingLogic, LateEchoOfThePingBeforeIsSetAside) {
     Fixture f;
     std::uint32_t next = 0;
-    PingLogic ping(f.unit, [&] { return next++ % 7 + 2; }, [] { return QTime(10, 0, 5, 42); });
+    PingLogic ping(
+        f.unit, [&] { return next++ % 7 + 2; }, [] { return QTime(10, 0, 5, 42); });
     int echoes = 0;
     QObject::connect(&ping, &PingLogic::echoReceived, [&](bool, double) { ++echoes; });
     ping.SendPing();
@@ -121,7 +143,8 @@ TEST(PingLogic, TimerTimesOutAfterFiftyTicksAndChecksumErrorsAreLogged) {
     EXPECT_TRUE(ping.StartTimer(QStringLiteral("abc")).has_value());
     ASSERT_FALSE(ping.StartTimer(QStringLiteral("1")).has_value());
     ping.Timer1Timer(); // sends
-    for (int t = 0; t < 50; ++t) ping.Timer1Timer();
+    for (int t = 0; t < 50; ++t)
+        ping.Timer1Timer();
     EXPECT_TRUE(ping.pending());
     ping.Timer1Timer();
     EXPECT_FALSE(ping.pending());
@@ -168,7 +191,8 @@ TEST(SetupLogic, FieldChecksAndStorePayload) {
             ASSERT_FALSE(refused) << c.texts.serial.toStdString();
             ASSERT_EQ(f.link.sent.size(), 1u);
             EXPECT_EQ(f.link.sent[0].length(), 11);
-            EXPECT_EQ(std::vector<std::uint8_t>(f.link.sent[0].bytes.begin() + 4, f.link.sent[0].bytes.begin() + 11),
+            EXPECT_EQ(std::vector<std::uint8_t>(f.link.sent[0].bytes.begin() + 4,
+                                                f.link.sent[0].bytes.begin() + 11),
                       c.payload);
         } else {
             ASSERT_TRUE(refused);
@@ -231,8 +255,23 @@ TEST(ErrorLogLogic, EntriesAreAskedOneByOneOnlyForTheNumberAsked) {
     log.ReceivePacket(Svc(msg::ERROR_LOG_COUNT, {3}));
     EXPECT_EQ(lines, QStringList{QStringLiteral(" Error list count 3")});
     const auto entry = [](int n, std::initializer_list<std::uint8_t> data) {
-        std::vector<std::uint8_t> p = {static_cast<std::uint8_t>(n), 'm', 'a', 'i', 'n', '.', 'c', 0, 0, 0, 0, 0, 0,
-                                       0x34, 0x12, 2, static_cast<std::uint8_t>(data.size())};
+        std::vector<std::uint8_t> p = {static_cast<std::uint8_t>(n),
+                                       'm',
+                                       'a',
+                                       'i',
+                                       'n',
+                                       '.',
+                                       'c',
+                                       0,
+                                       0,
+                                       0,
+                                       0,
+                                       0,
+                                       0,
+                                       0x34,
+                                       0x12,
+                                       2,
+                                       static_cast<std::uint8_t>(data.size())};
         p.insert(p.end(), data);
         return LinkPacket::make(kGroupService, msg::ERROR_LOG_ENTRY, p.data(), static_cast<int>(p.size()));
     };
@@ -254,12 +293,13 @@ TEST(ErrorLogLogic, EntriesAreAskedOneByOneOnlyForTheNumberAsked) {
 }
 
 TEST(ErrorLogLogic, EntryTextsAreBoundedByThePacketAndShownSafely) {
-    std::vector<std::uint8_t> p = {1, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 0x07, 1, 0, 9, 200, 0x11};
-    const QStringList lines =
-        ErrorEntryLines(LinkPacket::make(kGroupService, msg::ERROR_LOG_ENTRY, p.data(), static_cast<int>(p.size())));
+    std::vector<std::uint8_t> p = {1,   'A', 'B', 'C',  'D', 'E', 'F', 'G', 'H',
+                                   'I', 'J', 'K', 0x07, 1,   0,   9,   200, 0x11};
+    const QStringList lines = ErrorEntryLines(
+        LinkPacket::make(kGroupService, msg::ERROR_LOG_ENTRY, p.data(), static_cast<int>(p.size())));
     EXPECT_EQ(lines[1], QStringLiteral("File name   : ABCDEFGHIJK\\x07")); // 12 characters, no zero byte
     EXPECT_EQ(lines[4], QStringLiteral("Data len    : 200"));
-    EXPECT_EQ(lines[5], QStringLiteral("Data        : 0x11:"));          // only what arrived
+    EXPECT_EQ(lines[5], QStringLiteral("Data        : 0x11:")); // only what arrived
     EXPECT_EQ(lines[6], QStringLiteral("(1 of 200 data bytes arrived)"));
 }
 
@@ -271,7 +311,8 @@ TEST(ErrorLogLogic, ServiceCommandsAndTheirAnswerLines) {
         const char* line;
     };
     const Case cases[] = {
-        {&ErrorLogLogic::ResetLog, 0, msg::ERROR_LOG_RESET, Svc(msg::ERROR_LOG_RESET_DONE), " Error log reset.."},
+        {&ErrorLogLogic::ResetLog, 0, msg::ERROR_LOG_RESET, Svc(msg::ERROR_LOG_RESET_DONE),
+         " Error log reset.."},
         {&ErrorLogLogic::ResetSystemLog, 1, msg::SYSTEM_LOG_RESET, Grp1(msg::SYSTEM_LOG_RESET_DONE),
          " System log data reset.."},
         {&ErrorLogLogic::Reboot, 1, msg::REBOOT_REQ, Grp1(msg::REBOOT_DONE), " System reboot.."},
@@ -299,7 +340,8 @@ TEST(ErrorLogLogic, ServiceCommandsAndTheirAnswerLines) {
 TEST(EepromTransfer, ReadRequestsEveryBlockAndMovesOnOnlyForTheBlockAsked) {
     const LinkPacket request = EepromReadRequest(0x0123);
     EXPECT_EQ(request.length(), 7);
-    EXPECT_EQ(std::vector<int>(request.bytes.begin() + 4, request.bytes.begin() + 7), (std::vector<int>{16, 0x23, 0x01}));
+    EXPECT_EQ(std::vector<int>(request.bytes.begin() + 4, request.bytes.begin() + 7),
+              (std::vector<int>{16, 0x23, 0x01}));
     Fixture f;
     EepromImage image;
     EepromTransfer t(f.unit, image);
@@ -310,7 +352,8 @@ TEST(EepromTransfer, ReadRequestsEveryBlockAndMovesOnOnlyForTheBlockAsked) {
         const LinkPacket& req = f.link.sent.back();
         const int a = req.at(5) | (req.at(6) << 8);
         std::vector<std::uint8_t> p = {16, req.at(5), req.at(6)};
-        for (int i = 0; i < 16; ++i) p.push_back(static_cast<std::uint8_t>(a + i));
+        for (int i = 0; i < 16; ++i)
+            p.push_back(static_cast<std::uint8_t>(a + i));
         if (n == 3) { // another block's answer is not taken and does not move the read
             std::vector<std::uint8_t> q = p;
             q[1] = 0x00;
@@ -374,9 +417,10 @@ TEST(EepromImage, CellEditRangesAndAsciiView) {
     struct Range {
         const char *start, *end;
         bool ok;
-    } const ranges[] = {{"0000", "1000", true}, {"0100", "0110", true}, {"0008", "1000", false},
+    } const ranges[] = {{"0000", "1000", true},  {"0100", "0110", true},  {"0008", "1000", false},
                         {"0000", "0FF8", false}, {"0100", "0100", false}, {"0200", "0100", false},
-                        {"0000", "2000", false}, {"00G0", "1000", false}, {"", "1000", false}, {"10000", "1000", false}};
+                        {"0000", "2000", false}, {"00G0", "1000", false}, {"", "1000", false},
+                        {"10000", "1000", false}};
     for (const Range& r : ranges)
         EXPECT_EQ(CheckEepromRange(QLatin1String(r.start), QLatin1String(r.end)).range.has_value(), r.ok)
             << r.start << ".." << r.end;
@@ -398,11 +442,16 @@ TEST(Calibration, RatioRuleAndItsRefusals) {
         std::optional<ChannelCalibration> channel;
         int ratio; // 0: refused
     } const cases[] = {
-        {"25", ChannelCalibration{10, 0, 0, 300}, 8297},   {"25,0", ChannelCalibration{10, 0, 0, 300}, 8297},
-        {"10", ChannelCalibration{20, 0, 0, 500}, 5000},   {"50", ChannelCalibration{10, 0, 0, 330}, 15000},
-        {"25", std::nullopt, 0},                            {"", ChannelCalibration{10, 0, 0, 300}, 0},
-        {"2x", ChannelCalibration{10, 0, 0, 300}, 0},      {"25", ChannelCalibration{10, 0, 0, 10}, 0},
-        {"nan", ChannelCalibration{10, 0, 0, 300}, 0},     {"inf", ChannelCalibration{10, 0, 0, 300}, 0},
+        {"25", ChannelCalibration{10, 0, 0, 300}, 8297},
+        {"25,0", ChannelCalibration{10, 0, 0, 300}, 8297},
+        {"10", ChannelCalibration{20, 0, 0, 500}, 5000},
+        {"50", ChannelCalibration{10, 0, 0, 330}, 15000},
+        {"25", std::nullopt, 0},
+        {"", ChannelCalibration{10, 0, 0, 300}, 0},
+        {"2x", ChannelCalibration{10, 0, 0, 300}, 0},
+        {"25", ChannelCalibration{10, 0, 0, 10}, 0},
+        {"nan", ChannelCalibration{10, 0, 0, 300}, 0},
+        {"inf", ChannelCalibration{10, 0, 0, 300}, 0},
         {"25", ChannelCalibration{10, 0, 0, 9}, 0}, // below the offset: no ratio, not the clamped least
     };
     for (const Case& c : cases) {
@@ -430,7 +479,8 @@ TEST(Calibration, StoreChainMovesOnOnlyForTheChannelStored) {
         CalibrationLogic cal(f.unit);
         QStringList messages;
         QObject::connect(&cal, &CalibrationLogic::message, [&](const QString& m) { messages << m; });
-        for (int ch : c.channels) cal.SetNewRatio(ch, 8000 + ch);
+        for (int ch : c.channels)
+            cal.SetNewRatio(ch, 8000 + ch);
         cal.StoreRatios();
         std::vector<int> stored;
         for (std::size_t k = 0; k < c.channels.size(); ++k) {
@@ -439,7 +489,8 @@ TEST(Calibration, StoreChainMovesOnOnlyForTheChannelStored) {
             stored.push_back(req.at(4));
             EXPECT_EQ((req.at(5) << 8) | req.at(6), 8000 + req.at(4));
             const std::size_t before = f.link.sent.size();
-            cal.ReceivePacket(Grp1(msg::CALIBRATION_SET_DONE, {static_cast<std::uint8_t>(req.at(4) + 1)})); // another
+            cal.ReceivePacket(
+                Grp1(msg::CALIBRATION_SET_DONE, {static_cast<std::uint8_t>(req.at(4) + 1)})); // another
             EXPECT_EQ(f.link.sent.size(), before);
             cal.ReceivePacket(Grp1(msg::CALIBRATION_SET_DONE, {req.at(4)}));
         }
@@ -459,7 +510,8 @@ TEST(Calibration, PollsRoundRobinAndReturnsToTheMainWindowsMode) {
     EXPECT_TRUE(cal.inCalibrationMode());
     EXPECT_EQ(f.link.sent.back().command(), msg::CALIBRATION_READ);
     EXPECT_EQ(f.link.sent.back().at(4), 1);
-    for (int i = 1; i < 12; ++i) cal.ReceivePacket(Grp1(msg::CALIBRATION_DATA, {static_cast<std::uint8_t>(i), 0, 0, 0, 0, 0, 0, 0}));
+    for (int i = 1; i < 12; ++i)
+        cal.ReceivePacket(Grp1(msg::CALIBRATION_DATA, {static_cast<std::uint8_t>(i), 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(cal.pollChannel(), 12);
     cal.ReceivePacket(Grp1(msg::CALIBRATION_DATA, {7, 10, 0x20, 0x69, 0, 123, 0x01, 0x2C}));
     EXPECT_EQ(cal.channel(7)->ad, 300);
@@ -479,42 +531,47 @@ TEST(Calibration, PollsRoundRobinAndReturnsToTheMainWindowsMode) {
 
 namespace {
 LinkPacket EepromData(int address, std::uint8_t fill, int dataBytes = 16) {
-    std::vector<std::uint8_t> p = {16, static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8)};
+    std::vector<std::uint8_t> p = {16, static_cast<std::uint8_t>(address),
+                                   static_cast<std::uint8_t>(address >> 8)};
     p.resize(static_cast<std::size_t>(3 + dataBytes), fill);
     return LinkPacket::make(kGroupService, msg::EEPROM_DATA, p.data(), static_cast<int>(p.size()));
 }
 LinkPacket WriteDone(int address) {
-    return Svc(msg::EEPROM_WRITE_DONE, {16, static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8)});
+    return Svc(msg::EEPROM_WRITE_DONE,
+               {16, static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8)});
 }
 int AddressOf(const LinkPacket& request) { return request.at(5) | (request.at(6) << 8); }
 } // namespace
 
 TEST(EepromTransfer, WriteSendsEachBlockAtItsAddressWithTheBytesTakenAtTheStart) {
     std::uint8_t block[16];
-    for (int i = 0; i < 16; ++i) block[i] = static_cast<std::uint8_t>(0xF0 + i);
+    for (int i = 0; i < 16; ++i)
+        block[i] = static_cast<std::uint8_t>(0xF0 + i);
     const LinkPacket request = EepromWriteRequest(0x0FF0, block);
     ASSERT_EQ(request.length(), 23);
     EXPECT_EQ(request.command(), msg::EEPROM_WRITE);
-    EXPECT_EQ(std::vector<int>(request.bytes.begin() + 4, request.bytes.begin() + 8), (std::vector<int>{16, 0xF0, 0x0F, 0xF0}));
+    EXPECT_EQ(std::vector<int>(request.bytes.begin() + 4, request.bytes.begin() + 8),
+              (std::vector<int>{16, 0xF0, 0x0F, 0xF0}));
     EXPECT_EQ(request.at(22), 0xFF);
 
     Fixture f;
     EepromImage image;
-    for (int a = 0x100; a < 0x130; ++a) image.setCell(a, ByteText(static_cast<std::uint8_t>(a - 0x100)));
+    for (int a = 0x100; a < 0x130; ++a)
+        image.setCell(a, ByteText(static_cast<std::uint8_t>(a - 0x100)));
     EepromTransfer t(f.unit, image);
     std::vector<int> progress;
     int finished = 0;
     QObject::connect(&t, &EepromTransfer::progressChanged, [&](int p) { progress.push_back(p); });
-    QObject::connect(&t, &EepromTransfer::finished, [&](EepromTransfer::Mode m) {
-        finished += m == EepromTransfer::Mode::Writing;
-    });
+    QObject::connect(&t, &EepromTransfer::finished,
+                     [&](EepromTransfer::Mode m) { finished += m == EepromTransfer::Mode::Writing; });
     ASSERT_FALSE(t.StartWrite({0x100, 0x130}));
     image.setCell(0x115, QStringLiteral("EE")); // an edit after the start is not what goes out
     for (int block = 0; block < 3; ++block) {
         ASSERT_EQ(f.link.sent.size(), static_cast<std::size_t>(block + 1)) << "sent before the answer";
         const LinkPacket& req = f.link.sent.back();
         EXPECT_EQ(AddressOf(req), 0x100 + 16 * block);
-        for (int i = 0; i < 16; ++i) EXPECT_EQ(req.at(7 + i), 16 * block + i) << block << ":" << i;
+        for (int i = 0; i < 16; ++i)
+            EXPECT_EQ(req.at(7 + i), 16 * block + i) << block << ":" << i;
         t.ReceivePacket(WriteDone(0x100 + 16 * block));
     }
     EXPECT_EQ(f.link.sent.size(), 3u);
@@ -570,11 +627,15 @@ TEST(EepromTransfer, WriteMovesOnOnlyForTheBlockItWaitsFor) {
 TEST(EepromFile, TextAndBinaryRoundTripsKeepEveryByteAtItsAddress) {
     QTemporaryDir dir;
     EepromImage source;
-    for (int a = 0; a < kEepromBytes; ++a) source.setCell(a, ByteText(static_cast<std::uint8_t>((a * 37 + (a >> 8)) & 0xFF)));
+    for (int a = 0; a < kEepromBytes; ++a)
+        source.setCell(a, ByteText(static_cast<std::uint8_t>((a * 37 + (a >> 8)) & 0xFF)));
     struct Case {
         const char* file;
         int start, end;
-    } const cases[] = {{"all.txt", 0, 0x1000}, {"range.TXT", 0x0300, 0x0400}, {"last.txt", 0x0FF0, 0x1000}, {"all.bin", 0, 0x1000}};
+    } const cases[] = {{"all.txt", 0, 0x1000},
+                       {"range.TXT", 0x0300, 0x0400},
+                       {"last.txt", 0x0FF0, 0x1000},
+                       {"all.bin", 0, 0x1000}};
     for (const Case& c : cases) {
         const QString path = dir.filePath(QLatin1String(c.file));
         ASSERT_EQ(SaveEepromFile(path, source, c.start, c.end), QString()) << c.file;
@@ -604,7 +665,8 @@ TEST(EepromFile, RefusedFilesChangeNothing) {
         const char* error; // what the message names
     } const cases[] = {
         {write("big.bin", QByteArray(4097, '\x11')), "4097 bytes"},
-        {write("bad3.txt", row + QByteArray(row).replace("0000", "0010") + "0020:11,11;//\n"), "bad3.txt:3: byte 1"},
+        {write("bad3.txt", row + QByteArray(row).replace("0000", "0010") + "0020:11,11;//\n"),
+         "bad3.txt:3: byte 1"},
         {write("between.txt", QByteArray(row).replace("0000", "0FF8")), "not the start of a row"},
         {write("past.txt", QByteArray(row).replace("0000", "1000")), "not the start of a row"},
         {write("image.dat", row), "neither a .txt nor a .bin"},
@@ -640,19 +702,18 @@ TEST(Calibration, RatioIsTruncatedNotRoundedAndClampedAtBothEnds) {
         std::uint8_t offset;
         int ratio; // 0: refused
     } const cases[] = {
-        {"30", 310, 10, 9624},     // 9624.64
-        {" 30 ", 310, 10, 9624},   // blanks around
-        {"5.2", 100, 0, 5004},     // 5004.81
-        {"5.19", 100, 0, 5000},    // 4995.19, raised to the least
-        {"15.59", 100, 0, 15000},  // 15004.81, cut to the most
-        {"100", 1023, 0, 9408},    // the whole 10-bit span
-        {"1000", 1023, 0, 15000},  // the largest current taken
-        {"1000.5", 1023, 0, 0},
-        {"-1", 300, 10, 0},
-        {"25", 255, 255, 0},       // ad == offset
+        {"30", 310, 10, 9624},                                             // 9624.64
+        {" 30 ", 310, 10, 9624},                                           // blanks around
+        {"5.2", 100, 0, 5004},                                             // 5004.81
+        {"5.19", 100, 0, 5000},                                            // 4995.19, raised to the least
+        {"15.59", 100, 0, 15000},                                          // 15004.81, cut to the most
+        {"100", 1023, 0, 9408},                                            // the whole 10-bit span
+        {"1000", 1023, 0, 15000},                                          // the largest current taken
+        {"1000.5", 1023, 0, 0},   {"-1", 300, 10, 0}, {"25", 255, 255, 0}, // ad == offset
     };
     for (const Case& c : cases) {
-        const RatioResult r = ComputeRatio(QLatin1String(c.current), ChannelCalibration{c.offset, 0, 0, c.ad});
+        const RatioResult r =
+            ComputeRatio(QLatin1String(c.current), ChannelCalibration{c.offset, 0, 0, c.ad});
         EXPECT_EQ(r.ratio.value_or(0), c.ratio) << c.current << " ad " << c.ad;
     }
 }
@@ -669,8 +730,11 @@ TEST(Calibration, PollWrapsAfterChannel18AndRepliesOutsideAreNotStored) {
     cal.ReceivePacket(Grp1(msg::TEST_MODE_SET_DONE, {2}));
     cal.ReceivePacket(Grp1(msg::TEST_MODE_SET_DONE, {2})); // once more: no second poll
     EXPECT_EQ(f.link.commands(), (std::vector<int>{msg::TEST_MODE_SET, msg::CALIBRATION_READ}));
-    const auto data = [](int ch) { return Grp1(msg::CALIBRATION_DATA, {static_cast<std::uint8_t>(ch), 0, 0, 0, 0, 0, 0, 0}); };
-    for (int ch = 1; ch <= 17; ++ch) cal.ReceivePacket(data(ch));
+    const auto data = [](int ch) {
+        return Grp1(msg::CALIBRATION_DATA, {static_cast<std::uint8_t>(ch), 0, 0, 0, 0, 0, 0, 0});
+    };
+    for (int ch = 1; ch <= 17; ++ch)
+        cal.ReceivePacket(data(ch));
     EXPECT_EQ(cal.pollChannel(), 18);
     EXPECT_TRUE(cal.refreshTimer().isActive());
     EXPECT_TRUE(cal.refreshTimer().isSingleShot());
@@ -694,7 +758,8 @@ TEST(Calibration, NothingToStoreSendsNothingAndLateStoreAnswersAreIgnored) {
     QObject::connect(&cal, &CalibrationLogic::storeChainEnded, [&] { ++ended; });
     QObject::connect(&cal, &CalibrationLogic::ratioStored, [&] { ++stored; });
     QObject::connect(&cal, &CalibrationLogic::message, [&](const QString& m) { messages << m; });
-    for (int ch : {0, 19}) EXPECT_FALSE(cal.NewRatio(ch, QStringLiteral("25")).ratio) << ch;
+    for (int ch : {0, 19})
+        EXPECT_FALSE(cal.NewRatio(ch, QStringLiteral("25")).ratio) << ch;
     cal.StoreRatios();
     EXPECT_TRUE(f.link.sent.empty());
     EXPECT_EQ(ended, 1);
@@ -718,8 +783,9 @@ TEST(PingLogic, LinesShowTheBytesAndErrorsAddUpUntilTheTimerStartsAgain) {
     Fixture f;
     std::vector<std::uint32_t> randoms = {3, 0x10, 0xFE, 7, 2, 1, 2, 0};
     std::size_t next = 0;
-    PingLogic ping(f.unit, [&] { return randoms[std::min(next++, randoms.size() - 1)]; },
-                   [] { return QTime(9, 1, 7, 3); });
+    PingLogic ping(
+        f.unit, [&] { return randoms[std::min(next++, randoms.size() - 1)]; },
+        [] { return QTime(9, 1, 7, 3); });
     QStringList lines;
     std::vector<int> counts;
     QObject::connect(&ping, &PingLogic::lineAdded, [&](const QString& l) { lines << l; });
@@ -727,7 +793,8 @@ TEST(PingLogic, LinesShowTheBytesAndErrorsAddUpUntilTheTimerStartsAgain) {
     ping.SendPing();
     EXPECT_EQ(lines.last(), QStringLiteral("7:3: PING_REQ - Data: 10:FE:07:"));
     ping.ReceivePacket(Svc(msg::PING_CFM, {3, 0x10, 0xFE, 0x08}));
-    EXPECT_EQ(lines.mid(1), (QStringList{QStringLiteral("7:3: PING_CFM - Data: 10:FE:08:"), QStringLiteral(" ERROR in data")}));
+    EXPECT_EQ(lines.mid(1), (QStringList{QStringLiteral("7:3: PING_CFM - Data: 10:FE:08:"),
+                                         QStringLiteral(" ERROR in data")}));
     EXPECT_TRUE(ping.pending());
     ping.ReceivePacket(Svc(msg::PING_CFM, {3, 0x10, 0xFE, 0x07}));
     EXPECT_FALSE(ping.pending());

@@ -40,7 +40,9 @@ struct SimBench : PacketLink {
         app();
         session.SetConnected(true);
     }
-    void Enqueue(const std::uint8_t* frame, int length) override { toUnit.emplace_back(frame, frame + length); }
+    void Enqueue(const std::uint8_t* frame, int length) override {
+        toUnit.emplace_back(frame, frame + length);
+    }
     void ResendLast() override {}
     // Requests to the unit and its answers back until none is left.
     void pump() {
@@ -69,9 +71,11 @@ TEST(ServiceSim, EepromWriteLandsAtItsAddressesAndReadsBackByteForByte) {
     EXPECT_EQ(b.requests, 256);
     const QByteArray all = image.BytesOf(0, kEepromBytes).bytes;
     ASSERT_EQ(all.size(), kEepromBytes);
-    EXPECT_TRUE(std::equal(original.begin(), original.end(), reinterpret_cast<const std::uint8_t*>(all.constData())));
+    EXPECT_TRUE(
+        std::equal(original.begin(), original.end(), reinterpret_cast<const std::uint8_t*>(all.constData())));
 
-    for (int a = 0x100; a < 0x200; ++a) image.setCell(a, ByteText(static_cast<std::uint8_t>(0xFF - (a & 0xFF))));
+    for (int a = 0x100; a < 0x200; ++a)
+        image.setCell(a, ByteText(static_cast<std::uint8_t>(0xFF - (a & 0xFF))));
     ASSERT_FALSE(t.StartWrite({0x100, 0x200}));
     b.pump();
     ASSERT_EQ(t.mode(), EepromTransfer::Mode::Idle);
@@ -104,7 +108,8 @@ TEST(ServiceSim, StoredRatioMakesTheUnitMeasureTheCurrentItWasCalibratedWith) {
     // The poll timer's handler in place of its 100 ms, once per reply.
     const auto pollUntil = [&](int channel) {
         bool seen = false;
-        const auto c = QObject::connect(&cal, &CalibrationLogic::channelChanged, [&](int ch) { seen |= ch == channel; });
+        const auto c =
+            QObject::connect(&cal, &CalibrationLogic::channelChanged, [&](int ch) { seen |= ch == channel; });
         for (int n = 0; n < 2 * kCalibrationChannels && !seen; ++n) {
             cal.TimerRefresTimer();
             b.pump();
@@ -147,15 +152,17 @@ TEST(ServiceSim, ErrorLogListsTheUnitsEntriesAndItsCommandsReachTheUnit) {
     QStringList lines;
     QObject::connect(&log, &ErrorLogLogic::lineAdded, [&](const QString& l) { lines << l; });
     sim::ErrorLogEntry full{"abcdefghijkl", 65535, 255, {}};
-    for (int i = 0; i < 16; ++i) full.data.push_back(static_cast<std::uint8_t>(0xF0 + i));
+    for (int i = 0; i < 16; ++i)
+        full.data.push_back(static_cast<std::uint8_t>(0xF0 + i));
     b.service().errorLog.push_back(full);
     log.Start();
     b.pump();
     EXPECT_EQ(lines.first(), QStringLiteral(" Error list count 3"));
     EXPECT_EQ(lines.size(), 1 + 3 * 6) << lines.join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(lines.mid(1, 6), (QStringList{QString(53, QLatin1Char('-')), QStringLiteral("File name   : can_rx.c"),
-                                            QStringLiteral("Line number : 4660"), QStringLiteral("Count       : 3"),
-                                            QStringLiteral("Data len    : 2"), QStringLiteral("Data        : 0x0A:0xFF:")}));
+    EXPECT_EQ(lines.mid(1, 6),
+              (QStringList{QString(53, QLatin1Char('-')), QStringLiteral("File name   : can_rx.c"),
+                           QStringLiteral("Line number : 4660"), QStringLiteral("Count       : 3"),
+                           QStringLiteral("Data len    : 2"), QStringLiteral("Data        : 0x0A:0xFF:")}));
     EXPECT_EQ(lines[8], QStringLiteral("File name   : output_drv.c"));
     EXPECT_EQ(lines[14], QStringLiteral("File name   : abcdefghijkl"));
     EXPECT_EQ(lines[15], QStringLiteral("Line number : 65535"));

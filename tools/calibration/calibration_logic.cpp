@@ -27,7 +27,8 @@ RatioResult ComputeRatio(const QString& currentText, const std::optional<Channel
     bool ok = false;
     const double current = text.toDouble(&ok);
     if (text.isEmpty() || !ok || !std::isfinite(current) || current < 0 || current > 1000) {
-        r.error = QStringLiteral("The measured current \"%1\" is not a number of amperes from 0 to 1000").arg(currentText);
+        r.error = QStringLiteral("The measured current \"%1\" is not a number of amperes from 0 to 1000")
+                      .arg(currentText);
         return r;
     }
     const int span = int(c->ad) - int(c->offset);
@@ -37,9 +38,10 @@ RatioResult ComputeRatio(const QString& currentText, const std::optional<Channel
     }
     if (span < 0) {
         // A negative ratio would be clamped to the minimum and stored as if measured.
-        r.error = QStringLiteral("The A/D value %1 is below the offset %2: zero the offsets with no load first")
-                      .arg(c->ad)
-                      .arg(c->offset);
+        r.error =
+            QStringLiteral("The A/D value %1 is below the offset %2: zero the offsets with no load first")
+                .arg(c->ad)
+                .arg(c->offset);
         return r;
     }
     const double ratio = std::trunc(current * 1000000.0 / (span * 10.39));
@@ -51,7 +53,8 @@ std::uint8_t UseValuesFlags(bool offsets, bool ratios) {
     return static_cast<std::uint8_t>((offsets ? 2 : 0) + (ratios ? 4 : 0));
 }
 
-CalibrationLogic::CalibrationLogic(UnitSession& unit, QObject* parent) : QObject(parent), unit_(unit), guard_(unit) {
+CalibrationLogic::CalibrationLogic(UnitSession& unit, QObject* parent)
+    : QObject(parent), unit_(unit), guard_(unit) {
     TimerRefres.setSingleShot(true);
     TimerRefres.setInterval(kRefreshMs);
     connect(&TimerRefres, &QTimer::timeout, this, &CalibrationLogic::TimerRefresTimer);
@@ -62,12 +65,14 @@ CalibrationLogic::CalibrationLogic(UnitSession& unit, QObject* parent) : QObject
     guard_.gaveUp = [this] {
         QStringList done, left;
         for (int ch = 1; ch <= kCalibrationChannels; ++ch)
-            if (storeList_[static_cast<std::size_t>(ch)]) (ch < storing_ ? done : left) << QString::number(ch);
+            if (storeList_[static_cast<std::size_t>(ch)])
+                (ch < storing_ ? done : left) << QString::number(ch);
         storing_ = 0;
-        Q_EMIT storeFailed(QStringLiteral("USB DISCONNECTED during the ratio store: the unit holds the new ratio of "
-                                          "channels %1, the old one of channels %2. Store again.")
-                               .arg(done.isEmpty() ? QStringLiteral("none") : done.join(QStringLiteral(", ")),
-                                    left.join(QStringLiteral(", "))));
+        Q_EMIT storeFailed(
+            QStringLiteral("USB DISCONNECTED during the ratio store: the unit holds the new ratio of "
+                           "channels %1, the old one of channels %2. Store again.")
+                .arg(done.isEmpty() ? QStringLiteral("none") : done.join(QStringLiteral(", ")),
+                     left.join(QStringLiteral(", "))));
     };
 }
 
@@ -76,7 +81,8 @@ void CalibrationLogic::Open() {
     poll_ = 1;
     modeAsked_ = true;
     modeConfirmed_ = false;
-    unit_.Send(LinkPacket::make(kGroupApp, msg::TEST_MODE_SET, {static_cast<std::uint8_t>(TestMode::Calibration)}));
+    unit_.Send(
+        LinkPacket::make(kGroupApp, msg::TEST_MODE_SET, {static_cast<std::uint8_t>(TestMode::Calibration)}));
 }
 
 void CalibrationLogic::Close() {
@@ -96,7 +102,8 @@ void CalibrationLogic::TimerRefresTimer() {
 }
 
 RatioResult CalibrationLogic::NewRatio(int channel, const QString& currentText) {
-    if (channel < 1 || channel > kCalibrationChannels) return {std::nullopt, QStringLiteral("No such channel")};
+    if (channel < 1 || channel > kCalibrationChannels)
+        return {std::nullopt, QStringLiteral("No such channel")};
     const RatioResult r = ComputeRatio(currentText, channels_[static_cast<std::size_t>(channel)]);
     if (r.ratio) SetNewRatio(channel, *r.ratio);
     return r;

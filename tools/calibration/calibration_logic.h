@@ -67,7 +67,7 @@ public:
     void SetNewRatio(int channel, int ratio);
     // BtnStoreRationClick: stores every channel with a new ratio, one after another.
     void StoreRatios();
-    void StoreOffsets(); // BtnUpload_AD_OffsetClick
+    void StoreOffsets();                       // BtnUpload_AD_OffsetClick
     void UseValues(bool offsets, bool ratios); // CheckBoxOffsetClick, CheckBoxRationClick
     void ReceivePacket(const LinkPacket& packet) override;
 
@@ -99,7 +99,7 @@ private:
     QTimer TimerRefres;
     std::array<std::optional<ChannelCalibration>, kCalibrationChannels + 1> channels_{};
     std::array<int, kCalibrationChannels + 1> newRatios_{}; // [1..18]; 0: nothing to store
-    std::array<int, kCalibrationChannels + 1> storeList_{};  // taken at the store
+    std::array<int, kCalibrationChannels + 1> storeList_{}; // taken at the store
     int poll_ = 1;
     int storing_ = 0;
     bool modeAsked_ = false;

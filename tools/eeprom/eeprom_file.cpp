@@ -44,7 +44,8 @@ EepromText ParseEepromText(const QByteArray& text, const QString& name) {
         if (line.endsWith('\r')) line.chop(1);
         if (line.size() < 5 || line[4] != ':') continue; // not a row
         if (line.size() > kMaxEepromLineChars) {
-            out.error = Refusal(name, lineNo, QStringLiteral("a row line is at most %1 characters").arg(kMaxEepromLineChars));
+            out.error = Refusal(
+                name, lineNo, QStringLiteral("a row line is at most %1 characters").arg(kMaxEepromLineChars));
             break;
         }
         int address = 0;
@@ -56,13 +57,15 @@ EepromText ParseEepromText(const QByteArray& text, const QString& name) {
         }
         if (!ok) {
             out.error = Refusal(name, lineNo,
-                                QStringLiteral("the address \"%1\" is not four hex digits").arg(QString::fromLatin1(line.left(4))));
+                                QStringLiteral("the address \"%1\" is not four hex digits")
+                                    .arg(QString::fromLatin1(line.left(4))));
             break;
         }
         if (address % kEepromBlock != 0 || address >= kEepromBytes) {
-            out.error = Refusal(name, lineNo,
-                                QStringLiteral("the address %1 is not the start of a row of the EEPROM (0000..0FF0)")
-                                    .arg(QString::fromLatin1(line.left(4))));
+            out.error =
+                Refusal(name, lineNo,
+                        QStringLiteral("the address %1 is not the start of a row of the EEPROM (0000..0FF0)")
+                            .arg(QString::fromLatin1(line.left(4))));
             break;
         }
         EepromRow row;
@@ -75,9 +78,10 @@ EepromText ParseEepromText(const QByteArray& text, const QString& name) {
             // The last byte may end the line when the ASCII part is missing.
             const bool sepOk = at + 2 < line.size() ? line[at + 2] == sep : i + 1 == kEepromBlock;
             if (hi < 0 || lo < 0 || !sepOk) {
-                out.error = Refusal(name, lineNo, QStringLiteral("byte %1 is not two hex digits followed by '%2'")
-                                                      .arg(i)
-                                                      .arg(QLatin1Char(sep)));
+                out.error = Refusal(name, lineNo,
+                                    QStringLiteral("byte %1 is not two hex digits followed by '%2'")
+                                        .arg(i)
+                                        .arg(QLatin1Char(sep)));
                 ok = false;
                 break;
             }
@@ -121,11 +125,16 @@ QString LoadEepromFile(const QString& path, EepromImage& image, EepromRows* rows
     if (data.size() > kMaxEepromFileBytes) return QStringLiteral("%1: larger than 1 MiB").arg(name);
     if (format == EepromFormat::Binary) {
         if (data.size() > kEepromBytes)
-            return QStringLiteral("%1: %2 bytes, the EEPROM holds %3").arg(name).arg(data.size()).arg(kEepromBytes);
+            return QStringLiteral("%1: %2 bytes, the EEPROM holds %3")
+                .arg(name)
+                .arg(data.size())
+                .arg(kEepromBytes);
         // Exactly the file's bytes: nothing past its end is touched.
-        image.setBytes(0, reinterpret_cast<const std::uint8_t*>(data.constData()), static_cast<int>(data.size()));
+        image.setBytes(0, reinterpret_cast<const std::uint8_t*>(data.constData()),
+                       static_cast<int>(data.size()));
         if (rows)
-            for (int r = 0; r < data.size() / kEepromBlock; ++r) (*rows)[static_cast<std::size_t>(r)] = true;
+            for (int r = 0; r < data.size() / kEepromBlock; ++r)
+                (*rows)[static_cast<std::size_t>(r)] = true;
         return {};
     }
     const EepromText text = ParseEepromText(data, name);
@@ -142,7 +151,8 @@ QString SaveEepromFile(const QString& path, const EepromImage& image, int start,
     // A file is only ever written with bytes that load again.
     const EepromImage::Bytes bytes = image.BytesOf(start, end);
     if (bytes.badAddress)
-        return QStringLiteral("The cell at %1 is not a hex byte: nothing was saved").arg(AddressText(*bytes.badAddress));
+        return QStringLiteral("The cell at %1 is not a hex byte: nothing was saved")
+            .arg(AddressText(*bytes.badAddress));
     const QByteArray data =
         EepromFormatOf(name) == EepromFormat::Binary ? bytes.bytes : FormatEepromText(image, start, end);
     QSaveFile file(name);

@@ -68,7 +68,8 @@ void EepromImage::setCell(int address, const QString& text) {
 
 void EepromImage::setBytes(int address, const std::uint8_t* bytes, int count) {
     if (address < 0 || count <= 0 || address + count > kEepromBytes) return;
-    for (int i = 0; i < count; ++i) cells_[static_cast<std::size_t>(address + i)] = ByteText(bytes[i]);
+    for (int i = 0; i < count; ++i)
+        cells_[static_cast<std::size_t>(address + i)] = ByteText(bytes[i]);
     Q_EMIT rowsChanged(address / kEepromBlock, (address + count - 1) / kEepromBlock);
 }
 
@@ -78,7 +79,8 @@ void EepromImage::Fill(int start, int end, std::uint8_t value) {
     if (start >= end) return;
     int a = start;
     for (; a < end; a += kEepromBlock)
-        for (int i = 0; i < kEepromBlock; ++i) cells_[static_cast<std::size_t>(a + i)] = ByteText(value);
+        for (int i = 0; i < kEepromBlock; ++i)
+            cells_[static_cast<std::size_t>(a + i)] = ByteText(value);
     Q_EMIT rowsChanged(start / kEepromBlock, (a - 1) / kEepromBlock);
 }
 
@@ -90,9 +92,12 @@ QString EepromImage::AsciiOfRow(int rowAddress) const {
         const QString& c = cells_[static_cast<std::size_t>(first + i)];
         if (c.isEmpty()) continue;
         const auto v = CellValue(c);
-        if (!v) text += QStringLiteral("? ");
-        else if (*v >= 33 && *v <= 126) text += QLatin1Char(static_cast<char>(*v));
-        else text += QStringLiteral(". ");
+        if (!v)
+            text += QStringLiteral("? ");
+        else if (*v >= 33 && *v <= 126)
+            text += QLatin1Char(static_cast<char>(*v));
+        else
+            text += QStringLiteral(". ");
     }
     return text;
 }
@@ -117,7 +122,8 @@ RangeCheck CheckEepromRange(const QString& startText, const QString& endText) {
     const auto field = [](const QString& text, const char* name, QString& error) -> std::optional<int> {
         const auto v = Hex(text.trimmed(), 4);
         if (!v) {
-            error = QStringLiteral("%1: \"%2\" is not a hex address of up to four digits").arg(QLatin1String(name), text);
+            error = QStringLiteral("%1: \"%2\" is not a hex address of up to four digits")
+                        .arg(QLatin1String(name), text);
             return std::nullopt;
         }
         return static_cast<int>(*v);
@@ -135,7 +141,8 @@ RangeCheck CheckEepromRange(const QString& startText, const QString& endText) {
     else if (*end > kEepromBytes)
         check.error = QStringLiteral("The range %1..%2 goes past the EEPROM, which ends at 1000")
                           .arg(AddressText(*start), AddressText(*end));
-    else check.range = EepromRange{*start, *end};
+    else
+        check.range = EepromRange{*start, *end};
     return check;
 }
 

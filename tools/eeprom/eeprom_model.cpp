@@ -3,9 +3,8 @@
 namespace vm {
 
 EepromModel::EepromModel(EepromImage& image, QObject* parent) : QAbstractTableModel(parent), image_(image) {
-    connect(&image_, &EepromImage::rowsChanged, this, [this](int first, int last) {
-        Q_EMIT dataChanged(index(first, 0), index(last, kColumns - 1));
-    });
+    connect(&image_, &EepromImage::rowsChanged, this,
+            [this](int first, int last) { Q_EMIT dataChanged(index(first, 0), index(last, kColumns - 1)); });
 }
 
 int EepromModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kEepromRows; }

@@ -8,8 +8,9 @@
 namespace vm {
 
 LinkPacket EepromReadRequest(int address) {
-    return LinkPacket::make(kGroupService, msg::EEPROM_READ,
-                            {kEepromBlock, static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8)});
+    return LinkPacket::make(
+        kGroupService, msg::EEPROM_READ,
+        {kEepromBlock, static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8)});
 }
 
 LinkPacket EepromWriteRequest(int address, const std::uint8_t* bytes) {
@@ -33,18 +34,21 @@ EepromTransfer::EepromTransfer(UnitSession& unit, EepromImage& image, QObject* p
         mode_ = Mode::Idle;
         QString held;
         if (was == Mode::Writing) {
-            held = current_ > start_ ? QStringLiteral("the unit holds the new bytes of %1..%2 (blocks 1-%3 of %4); "
-                                                      "from %5 on it holds what it had. Write again.")
-                                           .arg(AddressText(start_), AddressText(current_ - 1))
-                                           .arg(blocksDone())
-                                           .arg((end_ - start_) / kEepromBlock)
-                                           .arg(AddressText(current_))
-                                     : QStringLiteral("the unit holds what it had. Write again.");
+            held = current_ > start_
+                       ? QStringLiteral("the unit holds the new bytes of %1..%2 (blocks 1-%3 of %4); "
+                                        "from %5 on it holds what it had. Write again.")
+                             .arg(AddressText(start_), AddressText(current_ - 1))
+                             .arg(blocksDone())
+                             .arg((end_ - start_) / kEepromBlock)
+                             .arg(AddressText(current_))
+                       : QStringLiteral("the unit holds what it had. Write again.");
         } else {
-            held = QStringLiteral("%1..%2 were read. Read again.").arg(AddressText(start_), AddressText(current_));
+            held = QStringLiteral("%1..%2 were read. Read again.")
+                       .arg(AddressText(start_), AddressText(current_));
         }
-        Q_EMIT failed(QStringLiteral("USB DISCONNECTED during the EEPROM %1: %2")
-                          .arg(was == Mode::Writing ? QStringLiteral("write") : QStringLiteral("read"), held));
+        Q_EMIT failed(
+            QStringLiteral("USB DISCONNECTED during the EEPROM %1: %2")
+                .arg(was == Mode::Writing ? QStringLiteral("write") : QStringLiteral("read"), held));
     };
 }
 
@@ -118,7 +122,8 @@ void EepromTransfer::ReceivePacket(const LinkPacket& p) {
         advance();
         return;
     }
-    if (mode_ == Mode::Writing && CheckAnswer(p, kGroupService, msg::EEPROM_WRITE_DONE, kMinPacketLength) == Answer::Ok) {
+    if (mode_ == Mode::Writing &&
+        CheckAnswer(p, kGroupService, msg::EEPROM_WRITE_DONE, kMinPacketLength) == Answer::Ok) {
         // An answer naming another block (a repeat of the one before) confirms nothing.
         if (p.length() >= 7 && (p.at(5) | (p.at(6) << 8)) != current_) return;
         advance();

@@ -34,7 +34,8 @@ void PingLogic::SendPing() {
     std::array<std::uint8_t, kPingLength - kMinPacketLength> payload{};
     const int n = static_cast<int>(random_() % 16);
     payload[0] = static_cast<std::uint8_t>(n);
-    for (int i = 0; i < n; ++i) payload[static_cast<std::size_t>(1 + i)] = static_cast<std::uint8_t>(random_() % 255);
+    for (int i = 0; i < n; ++i)
+        payload[static_cast<std::size_t>(1 + i)] = static_cast<std::uint8_t>(random_() % 255);
     previous_ = ping_;
     ping_ = LinkPacket::make(kGroupService, msg::PING_REQ, payload.data(), static_cast<int>(payload.size()));
     unit_.Send(ping_);
@@ -52,9 +53,10 @@ std::optional<int> PingLogic::ParseInterval(const QString& text) {
 
 std::optional<QString> PingLogic::StartTimer(const QString& intervalText) {
     const auto ms = ParseInterval(intervalText);
-    if (!ms) return QStringLiteral("The interval is a whole number of milliseconds from 1 to %1, not \"%2\"")
-                 .arg(kMaxIntervalMs)
-                 .arg(intervalText);
+    if (!ms)
+        return QStringLiteral("The interval is a whole number of milliseconds from 1 to %1, not \"%2\"")
+            .arg(kMaxIntervalMs)
+            .arg(intervalText);
     Timer1.setInterval(*ms);
     Timer1.start();
     errors_ = 0;

@@ -14,7 +14,8 @@ constexpr int kNamePos = 5, kNameChars = 12, kLinePos = 17, kCountPos = 19, kDat
 
 QStringList ErrorEntryLines(const LinkPacket& p) {
     int nameLen = 0;
-    while (nameLen < kNameChars && p.at(kNamePos + nameLen) != 0) ++nameLen;
+    while (nameLen < kNameChars && p.at(kNamePos + nameLen) != 0)
+        ++nameLen;
     const int n = p.at(kDataLenPos);
     // The length byte bounds what is read, whatever the data length claims.
     const int present = std::clamp(std::min<int>(p.length(), p.size) - kDataPos, 0, n);
@@ -28,8 +29,7 @@ QStringList ErrorEntryLines(const LinkPacket& p) {
           << QStringLiteral("File name   : ") + PrintableText(&p.bytes[kNamePos], nameLen)
           << QStringLiteral("Line number : ") + QString::number(p.at(kLinePos) | (p.at(kLinePos + 1) << 8))
           << QStringLiteral("Count       : ") + QString::number(p.at(kCountPos))
-          << QStringLiteral("Data len    : ") + QString::number(n)
-          << QStringLiteral("Data        : ") + data;
+          << QStringLiteral("Data len    : ") + QString::number(n) << QStringLiteral("Data        : ") + data;
     if (present < n) lines << QStringLiteral("(%1 of %2 data bytes arrived)").arg(present).arg(n);
     return lines;
 }
@@ -46,7 +46,8 @@ void ErrorLogLogic::Start() {
 
 void ErrorLogLogic::askEntry(int number) {
     asked_ = number;
-    unit_.Send(LinkPacket::make(kGroupService, msg::ERROR_LOG_ENTRY_REQ, {static_cast<std::uint8_t>(number)}));
+    unit_.Send(
+        LinkPacket::make(kGroupService, msg::ERROR_LOG_ENTRY_REQ, {static_cast<std::uint8_t>(number)}));
 }
 
 void ErrorLogLogic::ResetLog() {
@@ -72,7 +73,8 @@ void ErrorLogLogic::ReceivePacket(const LinkPacket& p) {
         rebootPending_ = false;
         addLine(QStringLiteral(" System reboot.."));
         Q_EMIT rebooted();
-    } else if (systemResetPending_ && CheckAnswer(p, kGroupApp, msg::SYSTEM_LOG_RESET_DONE, 4) == Answer::Ok) {
+    } else if (systemResetPending_ &&
+               CheckAnswer(p, kGroupApp, msg::SYSTEM_LOG_RESET_DONE, 4) == Answer::Ok) {
         systemResetPending_ = false;
         addLine(QStringLiteral(" System log data reset.."));
         Q_EMIT systemLogReset();
@@ -87,13 +89,16 @@ void ErrorLogLogic::ReceivePacket(const LinkPacket& p) {
         countPending_ = false;
         count_ = p.at(4);
         addLine(QStringLiteral(" Error list count ") + QString::number(count_));
-        if (count_ != 0) askEntry(1);
-        else Q_EMIT listingDone();
+        if (count_ != 0)
+            askEntry(1);
+        else
+            Q_EMIT listingDone();
     } else if (asked_ != 0) {
         const Answer a = CheckAnswer(p, kGroupService, msg::ERROR_LOG_ENTRY, kEntryHeaderLength);
         if (a == Answer::Short) Q_EMIT shortAnswer(p.command());
         if (a != Answer::Ok || p.at(4) != asked_) return; // not the entry asked for
-        for (const QString& line : ErrorEntryLines(p)) addLine(line);
+        for (const QString& line : ErrorEntryLines(p))
+            addLine(line);
         ++shown_;
         // The count is one byte: at most 255 requests, each after its answer.
         if (asked_ < count_) {

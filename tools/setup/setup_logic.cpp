@@ -26,7 +26,8 @@ SetupCheck CheckSetupFields(const ProductionTexts& t) {
     SetupCheck check;
     const auto serial = WholeNumber(t.serial, 0xFFFFFFFFull);
     if (!serial) {
-        check.error = QStringLiteral("Serial number: \"%1\" is not a whole number from 0 to 4294967295").arg(t.serial);
+        check.error =
+            QStringLiteral("Serial number: \"%1\" is not a whole number from 0 to 4294967295").arg(t.serial);
         return check;
     }
     const auto year = WholeNumber(t.year, 9999);
@@ -36,7 +37,8 @@ SetupCheck CheckSetupFields(const ProductionTexts& t) {
     }
     const auto week = WholeNumber(t.week, 255);
     if (!week) {
-        check.error = QStringLiteral("Production week: \"%1\" is not a whole number from 0 to 255").arg(t.week);
+        check.error =
+            QStringLiteral("Production week: \"%1\" is not a whole number from 0 to 255").arg(t.week);
         return check;
     }
     const auto hardware = WholeNumber(t.hardware, 255);
@@ -52,14 +54,17 @@ SetupCheck CheckSetupFields(const ProductionTexts& t) {
 
 ProductionTexts TextsOf(const ProductionData& d) {
     return {QString::number(d.serial).rightJustified(8, QLatin1Char('0')),
-            QStringLiteral("20") + QString::asprintf("%02d", d.year - 2000), QString::asprintf("%02d", d.week),
-            QString::asprintf("%02d", d.hardware)};
+            QStringLiteral("20") + QString::asprintf("%02d", d.year - 2000),
+            QString::asprintf("%02d", d.week), QString::asprintf("%02d", d.hardware)};
 }
 
 std::array<std::uint8_t, 7> SetupPayload(const ProductionData& d) {
-    return {static_cast<std::uint8_t>(d.serial >> 24), static_cast<std::uint8_t>(d.serial >> 16),
-            static_cast<std::uint8_t>(d.serial >> 8),  static_cast<std::uint8_t>(d.serial),
-            d.week,                                    static_cast<std::uint8_t>(d.year - 2000),
+    return {static_cast<std::uint8_t>(d.serial >> 24),
+            static_cast<std::uint8_t>(d.serial >> 16),
+            static_cast<std::uint8_t>(d.serial >> 8),
+            static_cast<std::uint8_t>(d.serial),
+            d.week,
+            static_cast<std::uint8_t>(d.year - 2000),
             d.hardware};
 }
 
@@ -67,8 +72,9 @@ SetupLogic::SetupLogic(UnitSession& unit, QObject* parent) : QObject(parent), un
     guard_.resend = [this] { sendStore(); };
     guard_.gaveUp = [this] {
         storePending_ = false;
-        Q_EMIT storeFailed(QStringLiteral("USB DISCONNECTED during the store: the unit did not confirm it, so it "
-                                          "holds either its old production data or the new. Upload again."));
+        Q_EMIT storeFailed(
+            QStringLiteral("USB DISCONNECTED during the store: the unit did not confirm it, so it "
+                           "holds either its old production data or the new. Upload again."));
     };
 }
 
@@ -89,7 +95,8 @@ std::optional<QString> SetupLogic::Upload(const ProductionTexts& texts) {
 
 void SetupLogic::sendStore() {
     const auto payload = SetupPayload(toStore_);
-    unit_.Send(LinkPacket::make(kGroupApp, msg::SYSTEM_SETUP_WRITE, payload.data(), static_cast<int>(payload.size())));
+    unit_.Send(LinkPacket::make(kGroupApp, msg::SYSTEM_SETUP_WRITE, payload.data(),
+                                static_cast<int>(payload.size())));
 }
 
 void SetupLogic::ReceivePacket(const LinkPacket& p) {
@@ -110,7 +117,8 @@ void SetupLogic::ReceivePacket(const LinkPacket& p) {
             return;
         }
     }
-    if (storePending_ && CheckAnswer(p, kGroupApp, msg::SYSTEM_SETUP_WRITE_DONE, kMinPacketLength) == Answer::Ok) {
+    if (storePending_ &&
+        CheckAnswer(p, kGroupApp, msg::SYSTEM_SETUP_WRITE_DONE, kMinPacketLength) == Answer::Ok) {
         storePending_ = false;
         guard_.disarm();
         Q_EMIT stored();

@@ -59,7 +59,7 @@ public:
 
 Q_SIGNALS:
     void dataRead(const ProductionData& data);
-    void stored();                      // the unit confirmed the store ("Data stored in Voltmast")
+    void stored();                        // the unit confirmed the store ("Data stored in Voltmast")
     void storeFailed(const QString& why); // the device went away and did not come back in time
     void shortAnswer(int command);
 
