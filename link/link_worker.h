@@ -26,7 +26,8 @@ public:
     // Starts the hold (worker thread); ends it at once when ms is 0.
     void hold(int ms);
     void endHold();
-    bool holding() const { return holdTimer_ && holdTimer_->isActive(); }
+    bool holding() const { return readPaused_; }
+    bool draining() const { return draining_; }
     QString description() const { return description_; }
     QString lastError() const { return lastError_; }
 
@@ -53,6 +54,8 @@ private:
     QString description_;
     QString lastError_;
     bool writing_ = false;            // a frame is on its way out
+    bool draining_ = false;           // endHold() is reading what waited
+    bool readPaused_ = false;         // held: the port's reading rests until endHold()
     bool lossPending_ = false;        // the first read error was seen; close follows
     std::uint64_t partialTicket_ = 0; // the frame the port took part of, if any
     int partialSent_ = 0;

@@ -1,5 +1,7 @@
 #include "link/serial_link_port.h"
 
+#include <QSocketNotifier>
+
 namespace vm {
 
 SerialLinkPort::SerialLinkPort(QString path) : path_(std::move(path)) {
@@ -36,6 +38,10 @@ void SerialLinkPort::onError(QSerialPort::SerialPortError error) {
 void SerialLinkPort::setReadPaused(bool paused) {
 #ifdef Q_OS_UNIX
     port_.setReadBufferSize(paused ? 1 : kReadBufferBytes);
+    // Its read notifier off, arriving bytes do not even wake the thread for the
+    // one byte the small buffer would take; a read turns it on again.
+    for (QSocketNotifier* notifier : port_.findChildren<QSocketNotifier*>())
+        if (notifier->type() == QSocketNotifier::Read) notifier->setEnabled(!paused);
 #else
     (void)paused; // elsewhere the port reads as it always does
 #endif

@@ -18,9 +18,12 @@ QString ResendRequestLine() { return QStringLiteral("Serial Error: Resend last t
 
 QString FrameDroppedLine(RejectReason reason, int count) {
     switch (reason) {
-    case RejectReason::BadEscape: return QStringLiteral("Frame dropped (bad escape): %1 bytes").arg(count);
-    case RejectReason::TooShort: return QStringLiteral("Frame dropped (too short): %1 bytes").arg(count);
-    case RejectReason::TooLong: return QStringLiteral("Frame dropped (too long): over %1 bytes").arg(count);
+    case RejectReason::BadEscape:
+        return QStringLiteral("Frame dropped (bad escape): %1 bytes").arg(count);
+    case RejectReason::TooShort:
+        return QStringLiteral("Frame dropped (too short): %1 bytes").arg(count);
+    case RejectReason::TooLong:
+        return QStringLiteral("Frame dropped (too long): over %1 bytes").arg(count);
     }
     return QStringLiteral("Frame dropped: %1 bytes").arg(count);
 }

@@ -8,6 +8,7 @@
 #include <QDeadlineTimer>
 #include <QMutexLocker>
 #include <QThread>
+#include <utility>
 
 namespace vm {
 
@@ -28,18 +29,22 @@ void LinkWorker::init() {
 }
 
 void LinkWorker::hold(int ms) {
+    if (!holdTimer_) return; // shut down
     holdTimer_->start(ms);
+    readPaused_ = true;
     if (port_) port_->setReadPaused(true);
 }
 
 void LinkWorker::endHold() {
-    const bool held = holdTimer_->isActive() || owner_->rxHeldNow();
-    holdTimer_->stop();
+    const bool held = std::exchange(readPaused_, false) || owner_->rxHeldNow();
+    if (holdTimer_) holdTimer_->stop();
     if (port_ && held) {
         // Everything that came during the hold goes on in this one hand-off.
         port_->setReadPaused(false);
+        draining_ = true;
         onReadyRead();
         port_->readWaiting();
+        draining_ = false;
     }
     owner_->postReceived();
 }
@@ -61,6 +66,7 @@ bool LinkWorker::openPort(const QString& description) {
     connect(port.get(), &LinkPort::deviceLost, this, &LinkWorker::onDeviceLost);
     connect(port.get(), &LinkPort::errorOccurred, this, &LinkWorker::onError);
     port_ = std::move(port);
+    if (readPaused_) port_->setReadPaused(true); // the hold's end reads it
     description_ = description;
     writing_ = false;
     lossPending_ = false;
@@ -102,10 +108,13 @@ void LinkWorker::shutdown() {
     close();
     reconnectTimer_.reset();
     retryTimer_.reset();
+    holdTimer_.reset(); // often running: a port resting between requests
 }
 
 void LinkWorker::kicked() {
     owner_->kickPending_ = false;
+    // Paced reading: a request going out is the moment to take its forerunners' answers.
+    if (holding() && owner_->handOffDue()) endHold();
     pump();
 }
 
@@ -302,7 +311,8 @@ void UsbThread::takeReceived(const QByteArray& bytes) {
         rxGap_ = true;
     }
     // One hand-off on its way at a time; it takes whatever has come by then.
-    if (rxPosted_ || rxHeld_) return;
+    // A hold's end gathers all that waited and hands it on in one go.
+    if (rxPosted_ || rxHeld_ || worker_->draining()) return;
     // While answers are not awaited, a burst goes on as one batch: the next
     // hand-off waits until the hold since the last one has passed.
     const int hold = holdMs_.load();
@@ -314,12 +324,22 @@ void UsbThread::takeReceived(const QByteArray& bytes) {
     postReceivedLocked();
 }
 
+bool UsbThread::handOffDue() const {
+    QMutexLocker lock(&rxLock_);
+    const int hold = holdMs_.load();
+    return hold > 0 && !rxPosted_ && (!lastHandOff_.isValid() || lastHandOff_.elapsed() >= hold);
+}
+
 void UsbThread::postReceivedLocked() {
     rxHeld_ = false;
     if (rxPosted_ || (rxPending_.isEmpty() && !rxGap_)) return;
     rxPosted_ = true;
     lastHandOff_.start();
     QMetaObject::invokeMethod(this, &UsbThread::drainReceived, Qt::QueuedConnection);
+    // Then the port rests: the next request written (or the backstop) reads
+    // what came meanwhile, so a polled unit wakes this thread once per request.
+    const int hold = holdMs_.load();
+    if (hold > 0 && !worker_->draining()) worker_->hold(hold * kBackstopHolds);
 }
 
 void UsbThread::postReceived() {

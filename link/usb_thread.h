@@ -39,6 +39,9 @@ public:
     static constexpr int kReconnectMs = 250;
     // Received bytes waiting for the owner's thread, at most: a few frames' worth.
     static constexpr qsizetype kMaxPendingRx = 4096;
+    // After a held hand-off the port rests this many holds at most, unless a
+    // request written meanwhile finds the next hand-off due.
+    static constexpr int kBackstopHolds = 2;
     // A burst of dropped bytes is reported once no byte was dropped for this long,
     // and at least this often while it lasts.
     static constexpr int kOverflowQuietMs = 100;
@@ -111,6 +114,7 @@ private:
     void takeReceived(const QByteArray& bytes);
     void postReceived(); // worker thread: the hold ended
     bool rxHeldNow() const;
+    bool handOffDue() const;   // the hold since the last hand-off has passed
     void postReceivedLocked(); // rxLock_ held
     // Owner's thread: hands on everything that arrived since the last time.
     void drainReceived();

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <utility>
 
 namespace vm {
@@ -302,7 +303,10 @@ void GeneralPage::ShowChannel(int channel) {
 
 void GeneralPage::markDirty(unsigned parts) {
     dirty_ |= parts;
-    if (!redraw_.isActive()) redraw_.start();
+    if (redraw_.isActive()) return;
+    // Due already: redraw once the batch in hand is taken, in this same wake-up.
+    const qint64 since = sinceRedraw_.isValid() ? sinceRedraw_.elapsed() : kRedrawMs;
+    redraw_.start(static_cast<int>(std::max<qint64>(0, kRedrawMs - since)));
 }
 
 void GeneralPage::Flush() {
@@ -311,6 +315,7 @@ void GeneralPage::Flush() {
     const auto channels = std::exchange(dirtyChannels_, {});
     if (parts == 0 && channels.none()) return;
     ++redraws_;
+    sinceRedraw_.start();
     if (parts & kValuesDirty) ShowValues();
     if (parts & kInputsDirty) ShowInputs();
     for (int ch = 1; ch <= kChannels; ++ch)

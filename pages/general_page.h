@@ -5,10 +5,11 @@
 #include "session/live_status.h"
 #include "session/unit_session.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
-#include <bitset>
 #include <array>
+#include <bitset>
 
 class QGridLayout;
 class QGroupBox;
@@ -72,6 +73,7 @@ private:
     void markDirty(unsigned parts);
     static constexpr unsigned kValuesDirty = 1, kInputsDirty = 2;
     QTimer redraw_;
+    QElapsedTimer sinceRedraw_;
     unsigned dirty_ = 0;
     std::bitset<kChannels> dirtyChannels_;
     int redraws_ = 0;

@@ -45,7 +45,7 @@ public:
     }
     // Live polling alone waits for no answer, so the link may hand a burst of
     // answers on as one batch; a transfer or a service window waits for each.
-    static constexpr int kIdleHoldMs = 50;
+    static constexpr int kIdleHoldMs = 120;
     void UpdateHandOffHold();
     // The transfer at the end of a chain and the workflow after opening a file;
     // the keep-alive tick clears it when it refreshes the name lists.

@@ -20,20 +20,30 @@ void ActivityLamps::setLitLamp(int lamp) {
     update();
 }
 
+const QPixmap& ActivityLamps::lamp(bool lit) {
+    QPixmap& pixmap = lamps_[lit ? 1 : 0];
+    const qreal scale = devicePixelRatioF();
+    if (!pixmap.isNull() && pixmap.devicePixelRatio() == scale) return pixmap;
+    pixmap = QPixmap(QSize(kLampSize, kLampSize) * scale);
+    pixmap.setDevicePixelRatio(scale);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF r(0.5, 0.5, kLampSize - 1, kLampSize - 1);
+    QRadialGradient glow(r.center() - QPointF(3, 3), kLampSize * 0.7);
+    glow.setColorAt(0, lit ? QColor(200, 255, 200) : QColor(40, 90, 40));
+    glow.setColorAt(1, lit ? QColor(0, 200, 0) : QColor(0, 50, 0));
+    painter.setBrush(glow);
+    painter.setPen(QPen(QColor(60, 60, 60), 1));
+    painter.drawEllipse(r);
+    return pixmap;
+}
+
 void ActivityLamps::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
-    painter.setRenderHint(QPainter::Antialiasing);
-    for (int i = 0; i < kLamps; ++i) {
-        const QRectF r(i * kPitch + 0.5, kTop + 0.5, kLampSize - 1, kLampSize - 1);
-        const bool lit = i == lit_;
-        QRadialGradient glow(r.center() - QPointF(3, 3), kLampSize * 0.7);
-        glow.setColorAt(0, lit ? QColor(200, 255, 200) : QColor(40, 90, 40));
-        glow.setColorAt(1, lit ? QColor(0, 200, 0) : QColor(0, 50, 0));
-        painter.setBrush(glow);
-        painter.setPen(QPen(QColor(60, 60, 60), 1));
-        painter.drawEllipse(r);
-    }
+    for (int i = 0; i < kLamps; ++i)
+        painter.drawPixmap(QPoint(i * kPitch, kTop), lamp(i == lit_));
 }
 
 } // namespace vm

@@ -2,6 +2,7 @@
 // The keep-alive activity indicator: three 17x17 lamps side by side, one of
 // them lit. The lit lamp moves on while the unit answers. Small enough to sit
 // in the corner of the notebook's tab strip.
+#include <QPixmap>
 #include <QWidget>
 
 namespace vm {
@@ -28,7 +29,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // A lamp drawn once per look and scale: a blink costs two small copies.
+    const QPixmap& lamp(bool lit);
+
     int lit_ = 0;
+    QPixmap lamps_[2]; // dark, lit
 };
 
 } // namespace vm

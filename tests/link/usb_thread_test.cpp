@@ -127,6 +127,28 @@ TEST_F(UsbThreadTest, HeldBurstGoesOnAsOneBatchAndEndsWhenAnswersAreAwaited) {
     EXPECT_EQ(rx0, QByteArray("\xC0\x01\xC0\xC0\x02\xC0\xC0\x03\xC0\xC0\x04\xC0\xC0\x05\xC0", 15));
 }
 
+// After a held hand-off the port rests; a request written once the hold has
+// passed takes everything that waited, unharmed, in one batch.
+TEST_F(UsbThreadTest, RestingPortHandsOnWhatWaitedWhenARequestGoesOutDue) {
+    ASSERT_TRUE(link->Open("Test Adapter"));
+    int batches = 0;
+    QObject::connect(link.get(), &UsbThread::bytesReceived, [&](const QByteArray&) { ++batches; });
+    link->SetHandOffHold(5000);
+    peer.write({0xC0, 1, 0xC0});
+    ASSERT_TRUE(waitFor([&] { return rx0.size() == 3; }));
+    peer.write({0xC0, 2, 0xDB, 0xDC, 0xC0});
+    peer.write({0xC0, 3, 0xC0});
+    send(9); // not due yet: the answers wait
+    EXPECT_EQ(arrivedTags(1), std::vector<int>{9});
+    waitFor([] { return false; }, 100);
+    EXPECT_EQ(rx0.size(), 3);
+    link->SetHandOffHold(1); // the last hand-off is now long enough ago
+    send(10);
+    ASSERT_TRUE(waitFor([&] { return rx0.size() == 11; }, 1000));
+    EXPECT_EQ(batches, 2);
+    EXPECT_EQ(rx0, QByteArray("\xC0\x01\xC0\xC0\x02\xDB\xDC\xC0\xC0\x03\xC0", 11));
+}
+
 TEST_F(UsbThreadTest, SetRouteReportsClosedLinkButStillChangesTheRoute) {
     EXPECT_FALSE(link->SetRoute(1));
     EXPECT_EQ(link->route(), 1);

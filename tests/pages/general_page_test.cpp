@@ -1,7 +1,7 @@
 #include "pages/general_page.h"
 
-#include "session/unit_session.h"
 #include "pages/output_pins.h"
+#include "session/unit_session.h"
 #include "ui/channel_button.h"
 #include "ui/windows_colour.h"
 
@@ -285,6 +285,16 @@ TEST_F(GeneralPageTest, BurstOfAnswersIsDrawnOnceWithTheLastValues) {
     EXPECT_EQ(page.redraws(), before + 1);
     EXPECT_EQ(page.findChild<QLabel*>("lblCurrentSum")->text(), "3.9 A");
     EXPECT_EQ(page.stateLabel(6)->text(), "3.9 A"); // channel 6 last got 39 tenths
+}
+
+// A page that has not drawn for a redraw interval draws in the same wake-up,
+// not a tick later.
+TEST_F(GeneralPageTest, DueRedrawComesOnTheNextPassOfTheEventLoop) {
+    const int before = page.redraws();
+    session.Dispatch(LinkPacket::make(1, 160, {0, 0, 0x00, 25, 125, 23}));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(page.redraws(), before + 1);
+    EXPECT_EQ(page.findChild<QLabel*>("lblCurrentSum")->text(), "2.5 A");
 }
 
 namespace {
