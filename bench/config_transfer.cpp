@@ -5,6 +5,7 @@
 #include "cli/cli_session.h"
 #include "link/usb_thread.h"
 #include "sim/sim_pty.h"
+#include "wire_bench.h"
 
 #include <QCoreApplication>
 #include <chrono>
@@ -14,14 +15,10 @@
 using namespace vm;
 using namespace vm::cli;
 using Clock = std::chrono::steady_clock;
+using bench::Measure;
+using bench::Print;
 
 namespace {
-
-struct Measure {
-    double ms = 0;
-    quint64 bytes = 0;
-    bool complete = false;
-};
 
 template <class Chain> Measure Run(CliLink& link, Chain chain) {
     quint64 received = 0;
@@ -37,13 +34,6 @@ template <class Chain> Measure Run(CliLink& link, Chain chain) {
     return m;
 }
 
-void Print(const char* what, const Measure& m) {
-    const double wire = static_cast<double>(m.bytes) * 10.0 / 38400.0 * 1000.0;
-    std::printf("%-7s %s: %.1f ms, %llu bytes on the wire = %.1f ms, ratio: %.3f\n", what,
-                m.complete ? "complete" : "INCOMPLETE", m.ms, static_cast<unsigned long long>(m.bytes), wire,
-                m.ms / wire);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -52,18 +42,8 @@ int main(int argc, char** argv) {
     sim::SimOptions options;
     options.configSeed = 5;
     sim::SimPty unit(options);
-    std::string error;
-    if (!unit.start(&error)) {
-        std::fprintf(stderr, "cannot start the simulated unit: %s\n", error.c_str());
-        return 1;
-    }
-    Target target;
-    target.port = unit.path();
     CliLink link;
-    if (!link.open(target, &error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return 1;
-    }
+    if (!bench::OpenSimLink(unit, link)) return 1;
     CliSession session(link, std::cerr);
     ConfigWorkflow& workflow = session.workflow();
     if (!workflow.CheckVersion()) return 1;

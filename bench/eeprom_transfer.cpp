@@ -6,6 +6,7 @@
 #include "cli/service_run.h"
 #include "link/usb_thread.h"
 #include "sim/sim_pty.h"
+#include "wire_bench.h"
 
 #include <QCoreApplication>
 #include <chrono>
@@ -14,14 +15,10 @@
 using namespace vm;
 using namespace vm::cli;
 using Clock = std::chrono::steady_clock;
+using bench::Measure;
+using bench::Print;
 
 namespace {
-
-struct Measure {
-    double ms = 0;
-    quint64 bytes = 0;
-    bool complete = false;
-};
 
 Measure Run(CliLink& link, ServiceRun& run, EepromTransfer& transfer, bool write) {
     quint64 received = 0;
@@ -45,30 +42,13 @@ Measure Run(CliLink& link, ServiceRun& run, EepromTransfer& transfer, bool write
     return m;
 }
 
-void Print(const char* what, const Measure& m) {
-    const double wire = static_cast<double>(m.bytes) * 10.0 / 38400.0 * 1000.0;
-    std::printf("%-6s %s: %.1f ms, %llu bytes on the wire = %.1f ms, ratio: %.3f\n", what,
-                m.complete ? "complete" : "INCOMPLETE", m.ms, static_cast<unsigned long long>(m.bytes), wire,
-                m.ms / wire);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     sim::SimPty unit;
-    std::string error;
-    if (!unit.start(&error)) {
-        std::fprintf(stderr, "cannot start the simulated unit: %s\n", error.c_str());
-        return 1;
-    }
-    Target target;
-    target.port = unit.path();
     CliLink link;
-    if (!link.open(target, &error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return 1;
-    }
+    if (!bench::OpenSimLink(unit, link)) return 1;
     ServiceRun run(link);
     EepromImage image;
     EepromTransfer transfer(run.unit(), image);

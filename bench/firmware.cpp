@@ -9,6 +9,7 @@
 #include "sim/sim_pty.h"
 #include "tools/fia/fia_compare.h"
 #include "tools/firmware/firmware_update.h"
+#include "wire_bench.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -22,28 +23,20 @@
 using namespace vm;
 using namespace vm::cli;
 using Clock = std::chrono::steady_clock;
+using bench::Measure;
+using bench::Print;
 
 namespace {
-
-struct Measure {
-    double ms = 0;
-    quint64 bytes = 0;
-    bool complete = false;
-};
-
-void Print(const char* what, const Measure& m) {
-    const double wire = static_cast<double>(m.bytes) * 10.0 / 38400.0 * 1000.0;
-    std::printf("%-8s %s: %.1f ms, %llu bytes on the wire = %.1f ms, ratio: %.3f\n", what,
-                m.complete ? "complete" : "FAILED", m.ms, static_cast<unsigned long long>(m.bytes), wire, m.ms / wire);
-}
 
 // Counts what the unit sends, on both routes.
 struct Received {
     quint64 bytes = 0;
     QMetaObject::Connection a, b;
     explicit Received(UsbThread& link) {
-        a = QObject::connect(&link, &UsbThread::bytesReceived, [this](const QByteArray& x) { bytes += x.size(); });
-        b = QObject::connect(&link, &UsbThread::rawBytesReceived, [this](const QByteArray& x) { bytes += x.size(); });
+        a = QObject::connect(&link, &UsbThread::bytesReceived,
+                             [this](const QByteArray& x) { bytes += x.size(); });
+        b = QObject::connect(&link, &UsbThread::rawBytesReceived,
+                             [this](const QByteArray& x) { bytes += x.size(); });
     }
     ~Received() {
         QObject::disconnect(a);
@@ -134,27 +127,17 @@ Measure Compare(CliLink& link, const std::string& path) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     sim::SimPty unit; // paced at 38400 baud both ways
-    std::string error;
-    if (!unit.start(&error)) {
-        std::fprintf(stderr, "cannot start the simulated unit: %s\n", error.c_str());
-        return 1;
-    }
-    Target target;
-    target.port = unit.path();
     CliLink link;
-    if (!link.open(target, &error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return 1;
-    }
+    if (!bench::OpenSimLink(unit, link)) return 1;
     QTemporaryDir dir;
     const std::string path = WriteImage(dir, 16384);
     const Measure flash = Flash(link, path);
-    Print("flash", flash);
+    Print("flash", flash, "FAILED");
     // The unit writes its pages and starts the application once the end mark is in.
     QEventLoop settle;
     QTimer::singleShot(200, &settle, &QEventLoop::quit);
     settle.exec();
     const Measure compare = Compare(link, path);
-    Print("compare", compare);
+    Print("compare", compare, "FAILED");
     return flash.complete && compare.complete ? 0 : 1;
 }

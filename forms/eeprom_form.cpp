@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace vm {
 
@@ -70,6 +71,35 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
     return b;
 }
 
+// A group of a start and an end address over two buttons; the three groups
+// of the window differ only in their names.
+struct RangeGroup {
+    QGroupBox* box;
+    QGridLayout* grid;
+    QLineEdit* start;
+    QLineEdit* end;
+    QPushButton* left;
+    QPushButton* right;
+};
+
+RangeGroup MakeRangeGroup(QWidget* parent, const char* title, const char* prefix,
+                          std::pair<const char*, const char*> left,
+                          std::pair<const char*, const char*> right) {
+    RangeGroup g;
+    g.box = new QGroupBox(QString::fromLatin1(title), parent);
+    g.grid = new QGridLayout(g.box);
+    const QByteArray start = QByteArray(prefix) + "StartEdit", end = QByteArray(prefix) + "EndEdit";
+    g.start = HexEdit(g.box, start.constData(), "0000");
+    g.end = HexEdit(g.box, end.constData(), "1000");
+    g.left = Button(g.box, left.first, left.second);
+    g.right = Button(g.box, right.first, right.second);
+    g.grid->addWidget(g.start, 0, 0);
+    g.grid->addWidget(g.end, 0, 1);
+    g.grid->addWidget(g.left, 1, 0);
+    g.grid->addWidget(g.right, 1, 1);
+    return g;
+}
+
 } // namespace
 
 TEEPROMForm::TEEPROMForm(ServiceContext& context, QWidget* parent)
@@ -78,43 +108,27 @@ TEEPROMForm::TEEPROMForm(ServiceContext& context, QWidget* parent)
     setWindowTitle(QStringLiteral("EEPROM"));
     resize(900, 600);
 
-    auto* eeprom = new QGroupBox(QStringLiteral(" EEPROM "), this);
-    auto* g1 = new QGridLayout(eeprom);
-    EEPROMStartEdit = HexEdit(eeprom, "EEPROMStartEdit", "0000");
-    EEPROMEndEdit = HexEdit(eeprom, "EEPROMEndEdit", "1000");
-    EEPROMReadBtn = Button(eeprom, "EEPROMReadBtn", "Read");
-    EEPROMWriteBtn = Button(eeprom, "EEPROMWriteBtn", "Write");
-    EEPROMProgressBar = new QProgressBar(eeprom);
+    const RangeGroup eeprom =
+        MakeRangeGroup(this, " EEPROM ", "EEPROM", {"EEPROMReadBtn", "Read"}, {"EEPROMWriteBtn", "Write"});
+    EEPROMStartEdit = eeprom.start;
+    EEPROMEndEdit = eeprom.end;
+    EEPROMReadBtn = eeprom.left;
+    EEPROMWriteBtn = eeprom.right;
+    EEPROMProgressBar = new QProgressBar(eeprom.box);
     EEPROMProgressBar->setObjectName(QStringLiteral("EEPROMProgressBar"));
     EEPROMProgressBar->setRange(0, 100);
     EEPROMProgressBar->setValue(0);
-    g1->addWidget(EEPROMStartEdit, 0, 0);
-    g1->addWidget(EEPROMEndEdit, 0, 1);
-    g1->addWidget(EEPROMReadBtn, 1, 0);
-    g1->addWidget(EEPROMWriteBtn, 1, 1);
-    g1->addWidget(EEPROMProgressBar, 2, 0, 1, 2);
+    eeprom.grid->addWidget(EEPROMProgressBar, 2, 0, 1, 2);
 
-    auto* file = new QGroupBox(QStringLiteral(" File "), this);
-    auto* g2 = new QGridLayout(file);
-    FileStartEdit = HexEdit(file, "FileStartEdit", "0000");
-    FileEndEdit = HexEdit(file, "FileEndEdit", "1000");
-    auto* load = Button(file, "FileLoadBtn", "Load");
-    auto* save = Button(file, "FileSaveBtn", "Save");
-    g2->addWidget(FileStartEdit, 0, 0);
-    g2->addWidget(FileEndEdit, 0, 1);
-    g2->addWidget(load, 1, 0);
-    g2->addWidget(save, 1, 1);
+    const RangeGroup file =
+        MakeRangeGroup(this, " File ", "File", {"FileLoadBtn", "Load"}, {"FileSaveBtn", "Save"});
+    FileStartEdit = file.start;
+    FileEndEdit = file.end;
 
-    auto* buffer = new QGroupBox(QStringLiteral(" Buffer "), this);
-    auto* g3 = new QGridLayout(buffer);
-    FillStartEdit = HexEdit(buffer, "FillStartEdit", "0000");
-    FillEndEdit = HexEdit(buffer, "FillEndEdit", "1000");
-    auto* fill00 = Button(buffer, "BufferFill00Btn", "Fill with 00");
-    auto* fillFF = Button(buffer, "BufferFillFFBtn", "Fill with FF");
-    g3->addWidget(FillStartEdit, 0, 0);
-    g3->addWidget(FillEndEdit, 0, 1);
-    g3->addWidget(fill00, 1, 0);
-    g3->addWidget(fillFF, 1, 1);
+    const RangeGroup buffer = MakeRangeGroup(this, " Buffer ", "Fill", {"BufferFill00Btn", "Fill with 00"},
+                                             {"BufferFillFFBtn", "Fill with FF"});
+    FillStartEdit = buffer.start;
+    FillEndEdit = buffer.end;
 
     auto* pages = new QTabWidget(this);
     pages->setObjectName(QStringLiteral("PageControl1"));
@@ -132,19 +146,19 @@ TEEPROMForm::TEEPROMForm(ServiceContext& context, QWidget* parent)
     pages->addTab(EEStringGrid, QStringLiteral("EEPROM"));
 
     auto* groups = new QHBoxLayout;
-    groups->addWidget(eeprom);
-    groups->addWidget(file);
-    groups->addWidget(buffer);
+    groups->addWidget(eeprom.box);
+    groups->addWidget(file.box);
+    groups->addWidget(buffer.box);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(groups);
     layout->addWidget(pages, 1);
 
     connect(EEPROMReadBtn, &QPushButton::clicked, this, &TEEPROMForm::EEPROMReadBtnClick);
     connect(EEPROMWriteBtn, &QPushButton::clicked, this, &TEEPROMForm::EEPROMWriteBtnClick);
-    connect(fill00, &QPushButton::clicked, this, &TEEPROMForm::BufferFill00BtnClick);
-    connect(fillFF, &QPushButton::clicked, this, &TEEPROMForm::BufferFillFFBtnClick);
-    connect(load, &QPushButton::clicked, this, &TEEPROMForm::FileLoadBtnClick);
-    connect(save, &QPushButton::clicked, this, &TEEPROMForm::FileSaveBtnClick);
+    connect(buffer.left, &QPushButton::clicked, this, &TEEPROMForm::BufferFill00BtnClick);
+    connect(buffer.right, &QPushButton::clicked, this, &TEEPROMForm::BufferFillFFBtnClick);
+    connect(file.left, &QPushButton::clicked, this, &TEEPROMForm::FileLoadBtnClick);
+    connect(file.right, &QPushButton::clicked, this, &TEEPROMForm::FileSaveBtnClick);
     connect(&transfer_, &EepromTransfer::progressChanged, EEPROMProgressBar, &QProgressBar::setValue);
     connect(&transfer_, &EepromTransfer::progressChanged, this, [this] {
         if (transfer_.mode() == EepromTransfer::Mode::Reading)

@@ -57,13 +57,17 @@ int EepromTransfer::progress() const {
     return std::clamp((current_ - start_) * 100 / (end_ - start_), 0, 100);
 }
 
-std::optional<QString> EepromTransfer::StartRead(const EepromRange& range) {
-    mode_ = Mode::Reading;
+void EepromTransfer::begin(Mode mode, const EepromRange& range) {
+    mode_ = mode;
     start_ = current_ = range.start;
     end_ = range.end;
     guard_.arm();
     Q_EMIT progressChanged(0);
     sendCurrent();
+}
+
+std::optional<QString> EepromTransfer::StartRead(const EepromRange& range) {
+    begin(Mode::Reading, range);
     return std::nullopt;
 }
 
@@ -73,12 +77,7 @@ std::optional<QString> EepromTransfer::StartWrite(const EepromRange& range) {
         return QStringLiteral("The cell at %1 is not a hex byte: nothing was written")
             .arg(AddressText(*bytes.badAddress));
     toWrite_ = bytes.bytes;
-    mode_ = Mode::Writing;
-    start_ = current_ = range.start;
-    end_ = range.end;
-    guard_.arm();
-    Q_EMIT progressChanged(0);
-    sendCurrent();
+    begin(Mode::Writing, range);
     return std::nullopt;
 }
 

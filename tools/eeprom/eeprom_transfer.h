@@ -55,6 +55,7 @@ Q_SIGNALS:
     void failed(const QString& message);
 
 private:
+    void begin(Mode mode, const EepromRange& range);
     void sendCurrent();
     void advance();
 
