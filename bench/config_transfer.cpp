@@ -14,24 +14,15 @@
 
 using namespace vm;
 using namespace vm::cli;
-using Clock = std::chrono::steady_clock;
 using bench::Measure;
 using bench::Print;
 
 namespace {
 
 template <class Chain> Measure Run(CliLink& link, Chain chain) {
-    quint64 received = 0;
-    auto counter = QObject::connect(&link.link(), &UsbThread::bytesReceived,
-                                    [&](const QByteArray& b) { received += static_cast<quint64>(b.size()); });
-    const quint64 sentBefore = link.link().bytesQueued();
-    const auto t0 = Clock::now();
-    Measure m;
-    m.complete = chain();
-    m.ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-    QObject::disconnect(counter);
-    m.bytes = link.link().bytesQueued() - sentBefore + received;
-    return m;
+    const bench::WireCount wire(link.link());
+    const bool complete = chain();
+    return wire.measure(complete);
 }
 
 } // namespace

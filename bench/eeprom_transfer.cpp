@@ -14,31 +14,22 @@
 
 using namespace vm;
 using namespace vm::cli;
-using Clock = std::chrono::steady_clock;
 using bench::Measure;
 using bench::Print;
 
 namespace {
 
 Measure Run(CliLink& link, ServiceRun& run, EepromTransfer& transfer, bool write) {
-    quint64 received = 0;
-    auto counter = QObject::connect(&link.link(), &UsbThread::bytesReceived,
-                                    [&](const QByteArray& b) { received += static_cast<quint64>(b.size()); });
     bool done = false, failed = false;
     auto c1 = QObject::connect(&transfer, &EepromTransfer::finished, [&] { done = true; });
     auto c2 = QObject::connect(&transfer, &EepromTransfer::failed, [&] { failed = true; });
-    const quint64 sentBefore = link.link().bytesQueued();
-    const auto t0 = Clock::now();
+    const bench::WireCount wire(link.link());
     const EepromRange range{0, kEepromBytes};
     write ? transfer.StartWrite(range) : transfer.StartRead(range);
     run.RunUntil([&] { return done || failed; }, 60000);
-    Measure m;
-    m.complete = done;
-    m.ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-    QObject::disconnect(counter);
+    const Measure m = wire.measure(done);
     QObject::disconnect(c1);
     QObject::disconnect(c2);
-    m.bytes = link.link().bytesQueued() - sentBefore + received;
     return m;
 }
 

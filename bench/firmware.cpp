@@ -22,27 +22,10 @@
 
 using namespace vm;
 using namespace vm::cli;
-using Clock = std::chrono::steady_clock;
 using bench::Measure;
 using bench::Print;
 
 namespace {
-
-// Counts what the unit sends, on both routes.
-struct Received {
-    quint64 bytes = 0;
-    QMetaObject::Connection a, b;
-    explicit Received(UsbThread& link) {
-        a = QObject::connect(&link, &UsbThread::bytesReceived,
-                             [this](const QByteArray& x) { bytes += x.size(); });
-        b = QObject::connect(&link, &UsbThread::rawBytesReceived,
-                             [this](const QByteArray& x) { bytes += x.size(); });
-    }
-    ~Received() {
-        QObject::disconnect(a);
-        QObject::disconnect(b);
-    }
-};
 
 std::string WriteImage(const QTemporaryDir& dir, std::size_t size) {
     std::mt19937 random(16);
@@ -78,45 +61,38 @@ Measure Flash(CliLink& link, const std::string& path) {
     FirmwareUpdate update(raw);
     QObject::connect(&usb, &UsbThread::rawBytesReceived, &update, &FirmwareUpdate::ReceiveBytes);
     QEventLoop loop;
-    Measure m;
+    bool complete = false;
     QObject::connect(&update, &FirmwareUpdate::finished, [&](bool ok, const QString&) {
-        m.complete = ok;
+        complete = ok;
         loop.quit();
     });
     update.SetPromptTimeoutMs(10000);
     update.Arm(std::move(image));
-    Received received(usb);
-    const quint64 sentBefore = usb.bytesQueued();
-    const auto t0 = Clock::now();
+    const bench::WireCount wire(usb);
     link.send(LinkPacket::make(kGroupApp, msg::REBOOT_REQ));
     loop.exec();
-    m.ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
     // The end mark is queued as the update finishes; it is not waited for.
-    m.bytes = usb.bytesQueued() - sentBefore - 2 + received.bytes;
-    return m;
+    return wire.measure(complete, 2);
 }
 
 Measure Compare(CliLink& link, const std::string& path) {
     UsbThread& usb = link.link();
     FiaCompare fia(usb);
     QEventLoop loop;
-    Measure m;
+    bool complete = false;
     QObject::connect(&fia, &FiaCompare::finished, [&](FiaCompare::Result r, const QString&) {
-        m.complete = r == FiaCompare::Result::Identical;
+        complete = r == FiaCompare::Result::Identical;
         loop.quit();
     });
     link.onPacket = [&fia](const LinkPacket& p) { fia.ReceivePacket(p); };
-    Received received(usb);
-    const quint64 sentBefore = usb.bytesQueued();
-    const auto t0 = Clock::now();
+    const bench::WireCount wire(usb);
     QString text;
     if (!fia.Start(QString::fromStdString(path), QString(), &text)) {
         std::fprintf(stderr, "%s\n", qPrintable(text));
         return {};
     }
     loop.exec();
-    m.ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-    m.bytes = usb.bytesQueued() - sentBefore + received.bytes;
+    const Measure m = wire.measure(complete);
     link.onPacket = nullptr;
     std::printf("compare: %lld read requests\n", fia.requestsSent());
     return m;
