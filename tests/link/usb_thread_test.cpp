@@ -46,7 +46,10 @@ protected:
         connect();
     }
     void connect() {
-        QObject::connect(link.get(), &UsbThread::bytesReceived, [this](const QByteArray& b) { rx0 += b; });
+        QObject::connect(link.get(), &UsbThread::bytesReceived, [this](const QByteArray& b) {
+            rx0 += b;
+            ++batches;
+        });
         QObject::connect(link.get(), &UsbThread::rawBytesReceived, [this](const QByteArray& b) { rx1 += b; });
     }
     void send(std::uint8_t tag) {
@@ -66,6 +69,7 @@ protected:
     TrafficLog log;
     std::unique_ptr<UsbThread> link;
     QByteArray rx0, rx1;
+    int batches = 0; // hand-offs on route 0
 };
 
 } // namespace
@@ -110,8 +114,6 @@ TEST_F(UsbThreadTest, FramesGoOutInOrderAndBytesComeBackByRoute) {
 // one batch; asking for answers again hands on what is held at once.
 TEST_F(UsbThreadTest, HeldBurstGoesOnAsOneBatchAndEndsWhenAnswersAreAwaited) {
     ASSERT_TRUE(link->Open("Test Adapter"));
-    int batches = 0;
-    QObject::connect(link.get(), &UsbThread::bytesReceived, [&](const QByteArray&) { ++batches; });
     link->SetHandOffHold(5000);
     peer.write({0xC0, 1, 0xC0});
     ASSERT_TRUE(waitFor([&] { return rx0.size() == 3; })); // after a quiet spell: at once
@@ -131,8 +133,6 @@ TEST_F(UsbThreadTest, HeldBurstGoesOnAsOneBatchAndEndsWhenAnswersAreAwaited) {
 // passed takes everything that waited, unharmed, in one batch.
 TEST_F(UsbThreadTest, RestingPortHandsOnWhatWaitedWhenARequestGoesOutDue) {
     ASSERT_TRUE(link->Open("Test Adapter"));
-    int batches = 0;
-    QObject::connect(link.get(), &UsbThread::bytesReceived, [&](const QByteArray&) { ++batches; });
     link->SetHandOffHold(5000);
     peer.write({0xC0, 1, 0xC0});
     ASSERT_TRUE(waitFor([&] { return rx0.size() == 3; }));
@@ -147,6 +147,24 @@ TEST_F(UsbThreadTest, RestingPortHandsOnWhatWaitedWhenARequestGoesOutDue) {
     ASSERT_TRUE(waitFor([&] { return rx0.size() == 11; }, 1000));
     EXPECT_EQ(batches, 2);
     EXPECT_EQ(rx0, QByteArray("\xC0\x01\xC0\xC0\x02\xDB\xDC\xC0\xC0\x03\xC0", 11));
+}
+
+// The port rests on a running timer of the link thread; ending the link must
+// stop it there, not from the owner's thread.
+TEST_F(UsbThreadTest, LinkEndedWhileItsPortRestsLeavesNoTimerBehind) {
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtWarningMsg) warnings << text;
+        });
+    ASSERT_TRUE(link->Open("Test Adapter"));
+    link->SetHandOffHold(5000);
+    peer.write({0xC0, 1, 0xC0});
+    ASSERT_TRUE(waitFor([&] { return rx0.size() == 3; }));
+    link.reset();
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(warnings.isEmpty()) << warnings.join('\n').toStdString();
 }
 
 TEST_F(UsbThreadTest, SetRouteReportsClosedLinkButStillChangesTheRoute) {
